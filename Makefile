@@ -1,0 +1,18 @@
+# make run  : installs what is missing, builds, starts Bastide (ARGS='/Bureau /Auto' passes arguments)
+# make test : installs what is missing, builds, runs every test under Wine
+BUILD_DIR := build
+ARGS ?=
+
+.PHONY: run test build deps
+run: build
+	scripts/run.sh $(ARGS)
+
+test: build
+	scripts/test.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_DIR) -j2
+
+deps:
+	scripts/deps.sh
