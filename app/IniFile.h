@@ -12,6 +12,8 @@
 //  - A write replaces the value of an existing key in place, or adds "key=value" at the
 //    end of the section (creating the section at the end of the file when needed);
 //    an empty value removes the key's line; an empty key removes the whole section.
+//    A file that does not end with a line end keeps that shape; lines added take the
+//    file's line end (CR LF in a new file).
 //    Every other line stays byte for byte as it was.
 //  - The new text is written to a temporary file beside the old one and moved over it
 //    in one step: a failed write leaves the old file as it was.
@@ -25,22 +27,29 @@ constexpr size_t ReadLimit = 1023;
 // Value of key in section, quotes stripped and cut at ReadLimit; "" when absent.
 std::wstring ReadString(const std::wstring& path, const std::wstring& section, const std::wstring& key);
 
-// The key-list form: every key name of section, each followed by a NUL, cut to 1024 characters.
+// The list forms hold what a 1024-character buffer of the profile functions holds: names
+// each followed by a NUL, at most 1022 characters; when the names do not all fit, the list
+// is cut there and its last name may be cut short, without a NUL after it.
+
+// The key-list form: the names of the key=value lines of section (of its first occurrence).
 std::wstring ReadKeyList(const std::wstring& path, const std::wstring& section);
 
-// The section-list form: every section name, each followed by a NUL, cut to 1024 characters.
+// The section-list form: every section name in file order, duplicates included.
 std::wstring ReadSectionList(const std::wstring& path);
 
-// Writes key=value in section; an empty value deletes the key; an empty key deletes the
-// section. Returns false when the file could not be written (the file is then unchanged).
+// Writes key=value in section (its first occurrence); an empty value deletes the key (all
+// its lines in that section); an empty key deletes the section (all its occurrences); an
+// empty section writes nothing. Line breaks in the texts become spaces. Returns false when
+// the file could not be read or written (the file is then unchanged).
 bool WriteString(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                  const std::wstring& value);
 
-// Lenient numeric parse of the runtime: leading blanks skipped, longest numeric prefix
-// (sign, digits, decimal point, exponent, "&H" hexadecimal), rounded to the nearest
-// integer (halves to even); empty or non-numeric text gives 0.
+// Lenient numeric parse of the runtime: blanks, tabs and line feeds skipped (anywhere),
+// longest numeric prefix (sign, digits, decimal point, exponent E or D, "&H" hexadecimal,
+// "&O" octal); empty or non-numeric text gives 0.
 double ParseNumber(const std::wstring& text);
-long ParseLong(const std::wstring& text);    // ParseNumber clamped to 32 bits
-short ParseShort(const std::wstring& text);  // ParseNumber clamped to 16 bits
+// ParseNumber rounded to the nearest integer (halves to even), clamped to 32 / 16 bits.
+long ParseLong(const std::wstring& text);
+short ParseShort(const std::wstring& text);
 
 }  // namespace ini

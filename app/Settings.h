@@ -17,6 +17,7 @@ short ReadSettingShort(const std::wstring& section, const std::wstring& key);
 void WriteSettingNumber(const std::wstring& section, const std::wstring& key, long value);
 
 extern const wchar_t* const PositionSection;  // "Position"
+constexpr int MaxLines = 12;                  // lines of a configuration, at most
 
 // ---- In-memory types ----
 struct BackupLine {
@@ -81,6 +82,11 @@ extern short AutoStartFlag;
 extern Configuration Config;
 extern GeneralOptions Options;
 extern LineExclusions Exclusions;
+// The mode shown by the main window: 0 backup (S), 1 restore (R), 2 comparison (C);
+// the engine reads it during a run.
+extern short RunMode;
+// Direction of a comparison: true runs from the destination to the source.
+extern bool CompareReverse;
 
 // ---- Operations ----
 // The argument text of the process, without the program path.

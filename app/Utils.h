@@ -3,6 +3,7 @@
 // registry, the folder-or-file chooser, fitting text into controls, common controls and
 // the Windows version. They hold no state.
 #include <windows.h>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -52,13 +53,27 @@ std::wstring BrowseFolder(HWND owner, bool includeFiles, const std::wstring& tit
                           const std::wstring& startPath);
 
 // ---- Display ----
-// Fits text into 95 % of the control's width with the window's font; flags as DrawText
-// (the callers pass DT_PATH_ELLIPSIS).
+// Fits text into 95 % of the control's width, measured with the control's font (else the
+// window's); flags as DrawText (the callers pass DT_PATH_ELLIPSIS).
 std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UINT flags);
+// Lets the list box scroll sideways far enough to show its widest entry.
 void SetListExtent(HWND window, HWND listBox);
 // Named like the system function it wraps, hence its namespace.
 namespace bastide { void InitCommonControls(); }
 
 // ---- Windows version ----
+// The running system's version (RtlGetVersion), whatever the manifest says.
 bool IsVistaOrLater();
 bool IsXP();
+
+namespace bastide {
+struct OsVersion {
+    DWORD platformId = 0;
+    DWORD major = 0;
+    DWORD minor = 0;
+    DWORD build = 0;
+};
+std::optional<OsVersion> QueryOsVersion();   // nothing when the query fails
+bool IsVistaOrLater(const OsVersion& version);
+bool IsXP(const OsVersion& version);
+}  // namespace bastide

@@ -1,3 +1,22 @@
+// Program entry: start-up checks, then the main window's message loop.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/Events.h"
+#include "app/Instance.h"
+#include "app/Settings.h"
+#include "mainwindow/BstF1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    if (!StartProgram(ProcessArguments())) return 0;
+    BstF1 mainWindow;
+    if (!mainWindow.Load()) return 1;
+    mainWindow.Show();
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && IsDialogMessageW(root, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,172 @@
+#include "app/Form.h"
+
+#include <exception>
+#include <vector>
+
+Form::~Form() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+int Form::Dpi() {
+    static int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int value = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+int Form::TwipsToPixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
+
+int Form::PixelsToTwips(int pixels) { return MulDiv(pixels, 1440, Dpi()); }
+
+HFONT Form::DefaultFont() {
+    static HFONT font = [] {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        LOGFONTW logFont = metrics.lfMessageFont;
+        if (logFont.lfFaceName[0] == 0) lstrcpyW(logFont.lfFaceName, L"Tahoma");
+        logFont.lfHeight = -MulDiv(8, Dpi(), 72);
+        return CreateFontIndirectW(&logFont);
+    }();
+    return font;
+}
+
+HFONT Form::BoldFont() {
+    static HFONT font = [] {
+        LOGFONTW logFont{};
+        GetObjectW(DefaultFont(), sizeof logFont, &logFont);
+        logFont.lfWeight = FW_BOLD;
+        return CreateFontIndirectW(&logFont);
+    }();
+    return font;
+}
+
+bool Form::RegisterFormClass() {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, ClassName(), &existing)) return true;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ClassName();
+    windowClass.hIcon = ClassIcon();
+    windowClass.hIconSm = ClassIcon();
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+bool Form::CreateForm(HWND owner, const std::wstring& caption, DWORD style, DWORD exStyle, int leftTw, int topTw,
+                      int widthTw, int heightTw) {
+    if (!RegisterFormClass()) return false;
+    HWND created = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, ClassName(), caption.c_str(), style,
+                                   TwipsToPixels(leftTw), TwipsToPixels(topTw), TwipsToPixels(widthTw),
+                                   TwipsToPixels(heightTw), owner, nullptr, GetModuleHandleW(nullptr), this);
+    return created != nullptr;
+}
+
+int Form::ShowModal(HWND owner) {
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    modalRunning_ = true;
+    modalResult_ = 0;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    MSG msg;
+    while (modalRunning_ && hwnd_) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0) break;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    modalRunning_ = false;
+    // Re-enable the owner before this window goes, so the activation returns to it.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (hwnd_) Close();
+    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    return modalResult_;
+}
+
+void Form::EndModal(int result) {
+    modalResult_ = result;
+    modalRunning_ = false;
+    PostMessageW(nullptr, WM_NULL, 0, 0);
+}
+
+void Form::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HWND Form::AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int leftTw, int topTw,
+                      int widthTw, int heightTw, int id, DWORD exStyle) {
+    HWND control = CreateWindowExW(exStyle, className, text.c_str(), style | WS_CHILD, TwipsToPixels(leftTw),
+                                   TwipsToPixels(topTw), TwipsToPixels(widthTw), TwipsToPixels(heightTw), hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                   nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    return control;
+}
+
+void Form::MoveControl(HWND control, int leftTw, int topTw, int widthTw, int heightTw) {
+    MoveWindow(control, TwipsToPixels(leftTw), TwipsToPixels(topTw), TwipsToPixels(widthTw),
+               TwipsToPixels(heightTw), TRUE);
+}
+
+void Form::SetText(HWND control, const std::wstring& text) {
+    if (!control) return;
+    if (GetText(control) != text) SetWindowTextW(control, text.c_str());
+}
+
+std::wstring Form::GetText(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, buffer.data(), length + 1);
+    return std::wstring(buffer.data());
+}
+
+LRESULT Form::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultHandling(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form* form = nullptr;
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        form = static_cast<Form*>(create->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        result = DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        form->modalRunning_ = false;
+    }
+    return result;
+}

@@ -1,0 +1,48 @@
+#include "app/Instance.h"
+
+#include "app/Settings.h"
+#include "app/UiService.h"
+#include "app/Utils.h"
+#include "version.h"
+
+#include <windows.h>
+
+const wchar_t* const AlreadyRunningText = L"LE PROGRAMME EST DEJA EN MEMOIRE !\r\n     (Regardez la barre des taches)";
+
+bool AnotherInstanceRunning() {
+    static const bool another = [] {
+        // Held (never closed) for the life of the process; the system frees it at exit.
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Bastide.Instance.{5B0E2C1A-7A43-4F5E-9C1B-BA57DE000001}");
+        return mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    }();
+    return another;
+}
+
+// Whether the command line asks for an unattended run, read before any setting is touched.
+static bool ArgumentsAskAuto(const std::wstring& arguments) {
+    bool savedAuto = AutoLaunch;
+    std::wstring savedName = CurrentConfigName;
+    AutoLaunch = false;
+    ParseCommandLine(arguments);
+    bool automatic = AutoLaunch;
+    AutoLaunch = savedAuto;
+    CurrentConfigName = savedName;
+    return automatic;
+}
+
+bool StartProgram(const std::wstring& arguments) {
+    int major = BASTIDE_VERSION_MAJOR;
+    int minor = BASTIDE_VERSION_MINOR;
+    ReadProgramVersion(major, minor);
+    AppTitle = BuildAppTitle(major, minor);
+
+    if (AnotherInstanceRunning()) {
+        // An unattended run never shows a box: the scheduled task would wait on it forever.
+        if (!ArgumentsAskAuto(arguments)) {
+            Ui().ShowMessage(nullptr, AlreadyRunningText, AppTitle, MB_OK | MB_ICONEXCLAMATION);
+        }
+        return false;
+    }
+    LoadGeneralSettings(ProgramDirectory(), arguments);
+    return true;
+}

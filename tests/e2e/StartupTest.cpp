@@ -1,0 +1,186 @@
+// Bastide.exe started as a process in a scratch folder with its own Bastide.ini.
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const Title = L"Bastide Version 1.00";
+
+class Program {
+public:
+    Program(const std::wstring& folder, const std::wstring& arguments) {
+        std::wstring exe = folder + L"\\Bastide.exe";
+        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+        buffer.push_back(L'\0');
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                  &startup, &info_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 1);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    bool Started() const { return started_; }
+    DWORD Id() const { return info_.dwProcessId; }
+    // Exit code, or -1 when the process still runs after timeoutMs.
+    int WaitExit(DWORD timeoutMs) {
+        if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return static_cast<int>(code);
+    }
+    // A visible top-level window of this process with the given class ("" = any).
+    HWND FindWindowOf(const std::wstring& className, DWORD timeoutMs) {
+        DWORD start = GetTickCount();
+        do {
+            HWND found = Lookup(className);
+            if (found) return found;
+            Sleep(50);
+        } while (GetTickCount() - start < timeoutMs);
+        return nullptr;
+    }
+
+private:
+    HWND Lookup(const std::wstring& className) {
+        struct Search { DWORD pid; std::wstring cls; HWND found; } search{Id(), className, nullptr};
+        EnumWindows(
+            [](HWND hwnd, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+                wchar_t cls[64] = {};
+                GetClassNameW(hwnd, cls, 64);
+                if (!s->cls.empty() && s->cls != cls) return TRUE;
+                s->found = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    PROCESS_INFORMATION info_{};
+    bool started_ = false;
+};
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return text;
+}
+
+// The text of a message box's static control.
+std::wstring MessageBoxText(HWND box) {
+    std::wstring text;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(child, cls, 32);
+            if (lstrcmpiW(cls, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
+                *reinterpret_cast<std::wstring*>(data) = WindowText(child);
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::wstring MainWindowClass() { return L"BastideBstF1"; }
+
+class StartupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW((ExeDirectory() + L"\\Bastide.exe").c_str(), (dir / L"Bastide.exe").c_str(), FALSE));
+    }
+    std::wstring Ini() { return dir / L"Bastide.ini"; }
+    void Close(HWND window, Program& program) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0, program.WaitExit(15000));
+    }
+    TempDir dir;
+};
+
+TEST_F(StartupTest, SecondInstanceByHandShowsBoxAndTouchesNothingAutomaticOneLeavesSilently) {
+    const std::string settings = "; réglages\r\n[Position]\r\nLeft=1500\r\nTop=900\r\nConfig=Bureau\r\n";
+    WriteBytes(Ini(), settings);
+    Program first(dir.Path(), L"");
+    ASSERT_TRUE(first.Started());
+    HWND main = first.FindWindowOf(MainWindowClass(), 20000);
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(Title, WindowText(main));
+
+    {
+        Program second(dir.Path(), L"/Bureau");
+        ASSERT_TRUE(second.Started());
+        HWND box = second.FindWindowOf(L"#32770", 20000);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(Title, WindowText(box));
+        EXPECT_EQ(L"LE PROGRAMME EST DEJA EN MEMOIRE !\r\n     (Regardez la barre des taches)", MessageBoxText(box));
+        EXPECT_EQ(nullptr, second.FindWindowOf(MainWindowClass(), 0));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, second.WaitExit(15000));
+    }
+    {
+        // A scheduled run must never wait on a box nobody will answer.
+        Program automatic(dir.Path(), L"/Bureau /Auto");
+        ASSERT_TRUE(automatic.Started());
+        EXPECT_EQ(0, automatic.WaitExit(15000));
+    }
+    EXPECT_EQ(settings, ReadBytes(Ini()));
+
+    Close(main, first);
+    std::string stored = ReadBytes(Ini());
+    EXPECT_NE(std::string::npos, stored.find("Config=Bureau")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("WindowState=0")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("; réglages")) << stored;
+}
+
+TEST_F(StartupTest, PlacementIsRestoredAndStoredInTwips) {
+    WriteBytes(Ini(), "[Position]\r\nLeft=1500\r\nTop=1200\r\n");
+    Program program(dir.Path(), L"maison");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.FindWindowOf(MainWindowClass(), 20000);
+    ASSERT_NE(nullptr, main);
+    RECT rect{};
+    GetWindowRect(main, &rect);
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(MulDiv(1500, dpi, 1440), rect.left);
+    EXPECT_EQ(MulDiv(1200, dpi, 1440), rect.top);
+
+    SetWindowPos(main, nullptr, MulDiv(3000, dpi, 1440), MulDiv(450, dpi, 1440), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Close(main, program);
+    std::string stored = ReadBytes(Ini());
+    EXPECT_NE(std::string::npos, stored.find("Left=3000")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("Top=450")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("Config=Maison")) << stored;
+}
+
+TEST_F(StartupTest, ClosingWhileMinimisedKeepsThePreviousPlace) {
+    WriteBytes(Ini(), "[Position]\r\nLeft=1500\r\nTop=1200\r\nWindowState=1\r\n");
+    Program program(dir.Path(), L"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.FindWindowOf(MainWindowClass(), 20000);
+    ASSERT_NE(nullptr, main);
+    EXPECT_TRUE(IsIconic(main));
+    Close(main, program);
+    std::string stored = ReadBytes(Ini());
+    EXPECT_NE(std::string::npos, stored.find("Left=1500\r\n")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("Top=1200\r\n")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("WindowState=1\r\n")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("Config=General")) << stored;
+}
+
+}  // namespace
