@@ -3,12 +3,27 @@
 #include "app/Events.h"
 #include "app/Settings.h"
 #include "app/Utils.h"
+#include "mainwindow/Layout.h"
+#include "mainwindow/Pictures.h"
+#include "mainwindow/ToolTips.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
 
 namespace {
 BstF1* g_mainWindow = nullptr;
 
-constexpr int FormWidthTw = 9600;
-constexpr int FormHeightTw = 6600;
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int FormHeightTw = 6600;  // replaced by the layout of the lines
+
+// Outer width of the window whose client area is layout::ClientWidth wide.
+int FormWidthTw() {
+    RECT rect{0, 0, Form::TwipsToPixels(layout::ClientWidth), 100};
+    AdjustWindowRectEx(&rect, FormStyle, FALSE, WS_EX_CONTROLPARENT);
+    return Form::PixelsToTwips(rect.right - rect.left);
+}
+
+bool IsInside(HWND window, HWND ancestor) { return window && (window == ancestor || IsChild(ancestor, window)); }
 }  // namespace
 
 BstF1* MainWindow() { return g_mainWindow; }
@@ -16,10 +31,25 @@ BstF1* MainWindow() { return g_mainWindow; }
 BstF1::BstF1() {
     // Initialize: the common controls must be ready before any control is created.
     bastide::InitCommonControls();
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_TAB_CLASSES | ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&classes);
 }
 
 BstF1::~BstF1() {
     if (g_mainWindow == this) g_mainWindow = nullptr;
+}
+
+HICON BstF1::ClassIcon() const { return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BASTIDE)); }
+
+HICON BstF1::FlecheImg(int value) { return LoadPicture(value ? IDI_ARROW_ON : IDI_ARROW_OFF, 32, 16); }
+
+HICON BstF1::LockImg(int index) { return LoadPicture(index == 0 ? IDI_LOCK_CLOSED : IDI_LOCK_OPEN, 16, 16); }
+
+HICON BstF1::ImgB(int mode) {
+    static const int pictures[3] = {IDI_START_BACKUP, IDI_START_RESTORE, IDI_START_COMPARE};
+    return LoadPicture(pictures[mode >= 0 && mode <= 2 ? mode : 0], 24, 24);
 }
 
 bool BstF1::Load() {
@@ -28,13 +58,14 @@ bool BstF1::Load() {
     int top = ReadSettingLong(PositionSection, L"Top");
     storedWindowState_ = ReadSettingLong(PositionSection, L"WindowState");
     AutoStartFlag = ReadSettingShort(PositionSection, L"AutoStart");
-    if (!CreateForm(nullptr, AppTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
-                    left, top, FormWidthTw, FormHeightTw)) {
-        return false;
-    }
+    if (!CreateForm(nullptr, AppTitle, FormStyle, 0, left, top, FormWidthTw(), FormHeightTw)) return false;
     g_mainWindow = this;
     RunMode = 0;
     CompareReverse = false;
+    CreateControls();
+    ShowModeControls();
+    RebuildLines(-1);
+    ResetComparisonPanel();
     return true;
 }
 
@@ -84,9 +115,31 @@ void BstF1::OnFirstActivation() {}
 
 LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY:
+            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(hwnd_, WM_APP, 0, 0);
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                // Keyboard focus comes back to the control that had it.
+                HWND focus = GetFocus();
+                if (IsInside(focus, hwnd_) && focus != hwnd_) lastFocus_ = focus;
+                return 0;
+            }
+            PostMessageW(hwnd_, WM_APP, 0, 0);
+            if (!HIWORD(wParam)) SetFocus(IsInside(lastFocus_, hwnd_) && IsWindowVisible(lastFocus_) ? lastFocus_ : onglet_);
+            return 0;
+        case WM_MOUSEMOVE:
+            // Over the locked lines the mouse reaches the window itself, not the rows.
+            if (!IsWindowEnabled(cadre_[0]) && IsWindowVisible(cadre_[0])) {
+                RelayHover(hwnd_, cadre_[0], POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            }
             break;
+        case WM_SETFOCUS:
+            if (onglet_) SetFocus(onglet_);
+            return 0;
         case WM_APP:
             // Activation is handled once the activation messages are done, as a form's
             // Activate event comes after the window is shown.
@@ -102,3 +155,65 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return DefaultHandling(message, wParam, lParam);
 }
+
+void BstF1::OnCommand(int id, int code, HWND control) {
+    if (id >= ids::Cmd && id <= ids::Cmd + 9) {
+        if (code == BN_CLICKED) OnCmdClick(id - ids::Cmd);
+        return;
+    }
+    if (id >= ids::Opt && id <= ids::Opt + 2) {
+        if (code == BN_CLICKED && IsWindowEnabled(control)) {
+            ToggleCheck(control);
+            OnOptClick(id - ids::Opt);
+        }
+        return;
+    }
+    if (id >= ids::TabKey && id < ids::TabKey + 3) {
+        // The shortcut of a tab: the tab is clicked and keeps the focus.
+        if (code == BN_CLICKED && IsWindowEnabled(onglet_)) {
+            SendMessageW(onglet_, TCM_SETCURFOCUS, id - ids::TabKey, 0);
+            SetFocus(onglet_);
+        }
+        return;
+    }
+    if (id >= ids::ImgOk && id <= ids::RowLast) {
+        int kind = (id - ids::ImgOk) / ids::RowStride * ids::RowStride + ids::ImgOk;
+        int line = (id - ids::ImgOk) % ids::RowStride;
+        if (line >= RowCount() || code != BN_CLICKED) return;
+        if (!IsWindowEnabled(cadre_[0]) || !IsWindowEnabled(control)) return;
+        if (kind == ids::ChkS) SetChkSValue(line, SendMessageW(ChkS(line), BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1);
+        if (kind == ids::CmdS) CmdSClick(line, 1);
+        if (kind == ids::CmdD) CmdDClick(line);
+        if (kind == ids::CmdEx) OnCmdExClick(line);
+        return;
+    }
+    switch (id) {
+        case ids::ChkProg:
+            if (code == BN_CLICKED && IsWindowEnabled(control)) {
+                ToggleCheck(control);
+                OnChkProgClick();
+            }
+            break;
+        case ids::CmdP:
+            if (code == BN_CLICKED) OnCmdPClick();
+            break;
+        case ids::CmdPOff:
+            if (code == BN_CLICKED) OnCmdPOffClick();
+            break;
+        case ids::PrmToRunTxt:
+            if (code == EN_KILLFOCUS) OnPrmToRunLostFocus();
+            break;
+    }
+}
+
+void BstF1::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == onglet_ && header.code == TCN_SELCHANGE) OnOngletClick();
+}
+
+void BstF1::ToggleCheck(HWND box) {
+    bool ticked = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageW(box, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+}
+
+// Cmd(1): starting a run is wired with the run window.
+void BstF1::OnStartClick() {}

@@ -3,6 +3,10 @@
 // buttons and the last-result panel. The program lives as long as this window.
 #include "app/Form.h"
 
+#include <array>
+#include <string>
+#include <vector>
+
 class BstF1 : public Form {
 public:
     BstF1();
@@ -18,18 +22,151 @@ public:
 
     bool WindowActivated() const { return windowActivated_; }
 
+    // ---- Lines ----
+    // -1: creates the rows for the current MaxLineIndex; otherwise the configurations get
+    // newMaxIndex + 1 lines (stored as "RepertMax"), with empty line arrays.
+    void RebuildLines(int newMaxIndex);
+    // Fills every control from the current configuration, then locks the view.
+    void DisplayConfiguration();
+    // DisplayConfiguration, then an empty comparison panel.
+    void ResetComparisonPanel();
+    void ShowConfigName();
+    // After a change of line i's sides: a line with an empty side cannot be selected.
+    void UpdateLineCheck(int i);
+    // Copy the labels of row i back into the line and the settings file.
+    void SaveSource(int i);
+    void SaveDestination(int i);
+    // Restore mode: stores the line whose reversed display is given.
+    void SaveLineFromDisplay(const std::wstring& shownSource, const std::wstring& shownDestination, int i);
+    // Empties line n after the user's confirmation.
+    void ResetLine(int n);
+    // The browse buttons of row n; button 2 (right) lets a file be chosen as the source.
+    void CmdSClick(int n, int button);
+    void CmdDClick(int n);
+    // The full paths shown by row i, in the direction of the run.
+    std::wstring SourcePath(int i) const;
+    std::wstring DestinationPath(int i) const;
+    // The two sides of the line i as the grid shows them in the current mode.
+    void ShownLine(int i, std::wstring& shownSource, std::wstring& shownDestination) const;
+
+    // ---- Mode, lock and program to run ----
+    void ShowModeControls();
+    void ShowLock();
+    void EnableProgramControls(bool on);
+    bool Locked() const { return locked_; }
+    void SetLocked(bool locked) { locked_ = locked; }
+    bool ConfigShown() const { return configShown_; }
+
+    // ---- Controls, by the names of the form ----
+    HWND Onglet() const { return onglet_; }
+    HWND Cadre(int i) const { return cadre_[i]; }
+    HWND CadrePla() const { return cadrePla_; }
+    HWND Cmd(int i) const { return cmd_[i]; }
+    HWND Opt(int i) const { return opt_[i]; }
+    HWND ChkProg() const { return chkProg_; }
+    HWND ProgToRunTxt() const { return progToRunTxt_; }
+    HWND PrmToRunTxt() const { return prmToRunTxt_; }
+    HWND CmdP() const { return cmdP_; }
+    HWND CmdPOff() const { return cmdPOff_; }
+    HWND ConfigLbl(int i) const { return configLbl_[i]; }
+    HWND TxtCp() const { return txtCp_; }
+    HWND LblComp() const { return lblComp_; }
+    HWND LblH() const { return lblH_; }
+    HWND AutoHr() const { return autoHr_; }
+    HWND LastSaveLbl(int i) const { return lastSaveLbl_[i]; }
+    HWND OkImg() const { return okImg_; }
+    HWND ErrImg() const { return errImg_; }
+    HWND NbErrImg() const { return nbErrImg_; }
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    HWND ImgOk(int i) const { return rows_[i].imgOk; }
+    HWND Lbl(int i) const { return rows_[i].lbl; }
+    HWND ChkS(int i) const { return rows_[i].chkS; }
+    HWND LblS(int i) const { return rows_[i].lblS; }
+    HWND CmdS(int i) const { return rows_[i].cmdS; }
+    HWND Img(int i) const { return rows_[i].img; }
+    HWND LblD(int i) const { return rows_[i].lblD; }
+    HWND CmdD(int i) const { return rows_[i].cmdD; }
+    HWND CmdEx(int i) const { return rows_[i].cmdEx; }
+
+    // Pictures: the arrow of an unselected (0) or selected (1) line, the lock closed (0)
+    // or open (1), the start button per mode.
+    static HICON FlecheImg(int value);
+    static HICON LockImg(int index);
+    static HICON ImgB(int mode);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     const wchar_t* ClassName() const override { return L"BastideBstF1"; }
+    HICON ClassIcon() const override;
 
 private:
+    struct Row {
+        HWND imgOk = nullptr, lbl = nullptr, chkS = nullptr, lblS = nullptr, cmdS = nullptr, img = nullptr,
+             lblD = nullptr, cmdD = nullptr, cmdEx = nullptr;
+    };
+
+    // Creation and layout
+    void CreateControls();
+    void CreateTopBar();
+    void CreateModeTabs();
+    void CreateComparisonPanel();
+    void CreateProgramFrame();
+    void CreateBottomFrame();
+    void CreateRow(int i);
+    void DestroyRow(int i);
+    void LayOut();
+    void CutTabHole();
+    HWND AddChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int leftTw,
+                  int topTw, int widthTw, int heightTw, int id, DWORD exStyle = 0);
+    void SetPicture(HWND control, HICON picture);
+
+    // Events
     void OnActivate();
     void OnFirstActivation();
     void StorePlacement();
+    void OnCommand(int id, int code, HWND control);
+    void OnNotify(const NMHDR& header);
+    void OnCmdClick(int i);
+    void OnStartClick();
+    void OnOngletClick();
+    void OnOptClick(int i);
+    void OnChkSClick(int i);
+    void OnChkProgClick();
+    void OnCmdPClick();
+    void OnCmdPOffClick();
+    void OnPrmToRunLostFocus();
+    void OnCmdExClick(int n);
+    void ToggleCheck(HWND box);
+    void SetChkSValue(int i, int value);
+    void SetModeFromTab(int tab);
+    void ShowLastResult();
+    static LRESULT CALLBACK RightClickProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR data);
+
+    void PutLine(int i, const std::wstring& source, const std::wstring& destination);
+    int DisplayMode() const;
 
     bool windowActivated_ = false;
     int storedWindowState_ = 0;
     bool unloaded_ = false;
+    bool locked_ = true;
+    bool configShown_ = false;
+    HWND lastFocus_ = nullptr;
+
+    HWND onglet_ = nullptr;
+    std::array<HWND, 3> tabKeys_{};
+    std::array<HWND, 4> cadre_{};
+    HWND cadrePla_ = nullptr;
+    HWND optionsGroup_ = nullptr;
+    std::array<HWND, 10> cmd_{};
+    std::array<HWND, 3> opt_{};
+    HWND chkProg_ = nullptr, progToRunTxt_ = nullptr, prmToRunTxt_ = nullptr, prmLabel_ = nullptr;
+    HWND cmdP_ = nullptr, cmdPOff_ = nullptr;
+    std::array<HWND, 2> configLbl_{};
+    HWND txtCp_ = nullptr, lblComp_ = nullptr, lblH_ = nullptr, autoHr_ = nullptr;
+    std::array<HWND, 3> lastSaveLbl_{};
+    HWND okImg_ = nullptr, errImg_ = nullptr, nbErrImg_ = nullptr;
+    std::vector<Row> rows_;
 };
 
 // The one main window of the process (null before Load and after Unload).

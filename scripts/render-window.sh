@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Renders a window of Bastide to a PNG under Xvfb, for reviewing what users see.
-#   scripts/render-window.sh OUT.png [--ini FILE] [--dpi 96|144] [--wait SECONDS] [-- ARGS...]
+#   scripts/render-window.sh OUT.png [--ini FILE] [--dpi 96|144] [--wait SECONDS] [--keys KEYS] [-- ARGS...]
 # Runs build/bin/Bastide.exe in a scratch folder with the given settings file, waits,
-# then captures the windows on the screen. Environment: BASTIDE_RENDER_EXE to render
+# types KEYS if given (xdotool key names separated by spaces, e.g. "alt+r" to show the
+# restore tab), then captures the windows on the screen. Environment: BASTIDE_RENDER_EXE to render
 # another program of the build (a test fixture that opens a given window).
 set -uo pipefail
-out="${1:?usage: render-window.sh OUT.png [--ini FILE] [--dpi N] [--wait S] [-- ARGS]}"; shift
-ini=""; dpi=96; wait=6
+out="${1:?usage: render-window.sh OUT.png [--ini FILE] [--dpi N] [--wait S] [--keys KEYS] [-- ARGS]}"; shift
+ini=""; dpi=96; wait=6; keys=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --ini) ini="$2"; shift 2;;
         --dpi) dpi="$2"; shift 2;;
         --wait) wait="$2"; shift 2;;
+        --keys) keys="$2"; shift 2;;
         --) shift; break;;
         *) break;;
     esac
@@ -38,6 +40,13 @@ sleep 1
 # server without a window manager would leave out.
 (cd "$scratch" && "$WINE" explorer "/desktop=Render,1280x1024" "./$(basename "$exe")" "$@" >/dev/null 2>&1 &)
 sleep "$wait"
+# The pointer rests in a corner, away from any control and its tool tip.
+command -v xdotool >/dev/null 2>&1 && xdotool mousemove 1279 1023 && sleep 1
+if [ -n "$keys" ]; then
+    # shellcheck disable=SC2086
+    xdotool key --delay 300 $keys
+    sleep 2
+fi
 
 # The desktop is one plain colour around the windows: trimming it leaves the windows.
 import -window root "$scratch/screen.png"
