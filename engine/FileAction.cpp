@@ -1,0 +1,318 @@
+#include "engine/FileAction.h"
+
+#include <cmath>
+
+#include "app/Settings.h"
+#include "app/Utils.h"
+#include "engine/FileOps.h"
+#include "engine/RunState.h"
+#include "engine/RunView.h"
+#include "engine/SafeCopy.h"
+#include "engine/Statistics.h"
+#include "engine/Walk.h"
+
+namespace {
+
+constexpr short ComparisonMode = 2;
+constexpr DWORD SharingViolation = 32;
+
+uint64_t FileTimeValue(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+int32_t PercentOf(int64_t bytes) {
+    if (bytes == 0 || CurrentRun.TotalBytes <= 0) return 0;
+    return static_cast<int32_t>(std::llround(static_cast<double>(bytes) / CurrentRun.TotalBytes * 100));
+}
+
+std::wstring PercentLine(int32_t percent, int64_t copied) {
+    return std::to_wstring(percent) + L"% copiés (" + FormatSize(static_cast<double>(copied)) + L" de " +
+           FormatSize(static_cast<double>(CurrentRun.TotalBytes)) + L")";
+}
+
+// Progress of the block copy. A call that arrives while one is being handled (from the
+// events it lets through) only lets events through.
+void CopyProgress(int64_t transferred) {
+    static bool busy = false;
+    if (busy) {
+        View().ProcessEvents();
+        return;
+    }
+    busy = true;
+    int64_t copied = transferred + CurrentRun.CopiedBytes;
+    CurrentRun.PercentDone = PercentOf(copied);
+    View().SetProgress(CurrentRun.PercentDone);
+    View().SetLabel(3, PercentLine(CurrentRun.PercentDone, copied));
+    View().ProcessEvents();
+    busy = false;
+}
+
+ConfirmAnswer ConfirmReplace(const std::wstring& fileName) {
+    ConfirmAnswer answer = View().ConfirmReplace(fileName);
+    View().ProcessEvents();
+    return answer;
+}
+
+// Whether the existing copy may be replaced; a new copy is made without a question.
+bool DecideCopy(const std::wstring& name, bool isNew) {
+    RunState& run = CurrentRun;
+    if (!run.AskConfirmation || isNew) return true;
+    switch (ConfirmReplace(name)) {
+    case ConfirmAnswer::Yes:
+        return true;
+    case ConfirmAnswer::All:
+        run.AskConfirmation = false;
+        return true;
+    case ConfirmAnswer::No:
+        return false;
+    case ConfirmAnswer::Cancel:
+        run.Aborted = true;
+        return false;
+    }
+    return false;
+}
+
+void RecordCopyFailure(DWORD error, const std::wstring& loggedPath, const std::wstring& name) {
+    RunState& run = CurrentRun;
+    ++run.ErrorCount;
+    if (run.ErrorCount == 1) View().ShowFirstError();
+    View().AppendLog(L"Erreur: " + std::to_wstring(error) + L" - " + L"Fichier: " + loggedPath);
+    View().ProcessEvents();
+    if (Options.ContinueOnError == 0) {
+        run.Aborted = true;
+        run.LastCopyError = static_cast<int32_t>(error);
+        if (error == SharingViolation) run.BusyFile = name;
+    }
+}
+
+// Copy, retry over a normal file, failure accounting, attribute and time fixes, and the
+// byte count, which is counted even for a failed copy so the percentage can reach 100.
+void CopyAndAccount(const std::wstring& sourcePath, const std::wstring& copyPath, const FileRecord& record,
+                    const std::wstring& loggedPath) {
+    DWORD error = 0;
+    if (!CopyOneFile(sourcePath, copyPath, error)) {
+        ClearReadOnly(copyPath, FILE_ATTRIBUTE_NORMAL);
+        if (!CopyOneFile(sourcePath, copyPath, error)) RecordCopyFailure(error, loggedPath, record.name);
+    }
+    if ((record.attributes & FILE_ATTRIBUTE_READONLY) && Options.DelReadOnly != 0) {
+        ClearReadOnly(copyPath, record.attributes);
+    }
+    if (Options.SynchroDate != 0) CopyTimeStamps(copyPath, record);
+    CurrentRun.CopiedBytes += static_cast<int64_t>(record.size);
+}
+
+void DeleteSurplusFile(const FileRecord& file, const std::wstring& walkedDir) {
+    RunState& run = CurrentRun;
+    ++run.FilesDeleted;
+    View().SetLabel(3, std::to_wstring(run.FilesDeleted) + L" fichier(s) effacé(s) sur la destination ");
+    std::wstring path = walkedDir + file.name;
+    View().SetPathLabel(2, path);
+    FileOps::Delete(path);  // a file that stays (read-only, in use) is counted all the same
+    View().ProcessEvents();
+}
+
+void ListDifference(const FileRecord& file, const std::wstring& targetDir, const wchar_t* status) {
+    RunState& run = CurrentRun;
+    ++run.FilesToCopy;
+    std::wstring line = targetDir + file.name + status;
+    View().AddComparisonLine(line);
+    View().AppendLog(line);
+    View().SetLabel(2, std::to_wstring(run.FilesToCopy) + L" fichier(s) à copier ");
+    View().ProcessEvents();
+}
+
+void CopyFileOfDirectory(const FileRecord& file, const std::wstring& sourceDir, const std::wstring& targetDir,
+                         bool isNew) {
+    RunState& run = CurrentRun;
+    run.CopyThisFile = DecideCopy(file.name, isNew);
+    if (!run.CopyThisFile) return;
+    ShowProgress(file.name, sourceDir, targetDir);
+    std::wstring sourcePath = sourceDir + file.name;
+    CopyAndAccount(sourcePath, targetDir + file.name, file, sourcePath);
+    ShowProgress(file.name, sourceDir, targetDir);
+    UpdateTiming();
+}
+
+// What the pass does with a file that is to be copied.
+void FileAction(const FileRecord& file, const std::wstring& sourceDir, const std::wstring& targetDir,
+                const wchar_t* status, bool isNew) {
+    RunState& run = CurrentRun;
+    if (run.AnalysisOnly) {
+        run.TotalBytes += static_cast<int64_t>(file.size);
+        if (RunMode == ComparisonMode) ListDifference(file, targetDir, status);
+        else if (run.SurplusPass) DeleteSurplusFile(file, sourceDir);
+        return;
+    }
+    CopyFileOfDirectory(file, sourceDir, targetDir, isNew);
+}
+
+void ShowAnalysedFile(const std::wstring& path) {
+    if (CurrentRun.AnalysisOnly && RunMode != ComparisonMode && Options.SuiviAnalyse != 0 &&
+        Options.ArbreMode == 0) {
+        View().SetPathLabel(2, path);
+        View().ProcessEvents();
+    }
+}
+
+void DecideFile(const FileRecord& file, const std::wstring& sourceDir, const std::wstring& targetDir,
+                TargetIndex& target) {
+    const FileRecord* copy = target.Find(file.name);
+    if (Config.Modifie == 0 && RunMode != ComparisonMode) {
+        // Every file is copied, without comparing.
+        if (copy) FileAction(file, sourceDir, targetDir, L" à remplacer", false);
+        else FileAction(file, sourceDir, targetDir, L" à copier", true);
+        return;
+    }
+    if (!copy) {
+        FileAction(file, sourceDir, targetDir, L" n'existe pas", true);
+        return;
+    }
+    ShowAnalysedFile(sourceDir + file.name);
+    int cmp = CompareFileTimes(file, *copy);
+    if (file.size == copy->size && file.attributes == copy->attributes && cmp == 0) return;  // up to date
+    if (cmp == 1) {
+        FileAction(file, sourceDir, targetDir, L" est plus ancien", false);
+    } else if (cmp == -1 && Options.RecentSeul == 0) {
+        FileAction(file, sourceDir, targetDir, L" est plus récent", false);
+    }
+    // Same time with another size or attributes, or a newer copy kept: nothing to do.
+}
+
+}  // namespace
+
+FileRecord RecordFrom(const WIN32_FIND_DATAW& data) {
+    FileRecord record;
+    record.name = data.cFileName;
+    record.attributes = data.dwFileAttributes;
+    record.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    record.creation = data.ftCreationTime;
+    record.access = data.ftLastAccessTime;
+    record.lastWrite = data.ftLastWriteTime;
+    return record;
+}
+
+std::wstring FoldName(const std::wstring& name) {
+    std::wstring folded = name;
+    bool plain = true;
+    for (wchar_t& c : folded) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+        else if (c >= 0x80) plain = false;
+    }
+    if (!plain) {
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()),
+                      folded.data(), static_cast<int>(folded.size()), nullptr, nullptr, 0);
+    }
+    return folded;
+}
+
+bool TargetIndex::Open(const std::wstring& directory, size_t fileCount) {
+    Clear();
+    directory_ = directory;
+    if (fileCount <= QueryLimit) {
+        DWORD attributes = FileOps::GetAttributes(directory);
+        exists_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return exists_;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE find = FileOps::FindFirst(directory + L"*", data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        FileRecord record = RecordFrom(data);
+        std::wstring key = FoldName(record.name);
+        entries_.emplace(std::move(key), std::move(record));
+    } while (FileOps::FindNext(find, data));
+    FileOps::FindClose(find);
+    exists_ = listed_ = true;
+    return true;
+}
+
+const FileRecord* TargetIndex::Find(const std::wstring& name) {
+    if (!exists_) return nullptr;
+    if (listed_) {
+        auto found = entries_.find(FoldName(name));
+        return found == entries_.end() ? nullptr : &found->second;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!FileOps::GetAttributesEx(directory_ + name, data)) return nullptr;
+    queried_.name = name;
+    queried_.attributes = data.dwFileAttributes;
+    queried_.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    queried_.creation = data.ftCreationTime;
+    queried_.access = data.ftLastAccessTime;
+    queried_.lastWrite = data.ftLastWriteTime;
+    return &queried_;
+}
+
+void TargetIndex::Clear() {
+    entries_.clear();
+    exists_ = listed_ = false;
+}
+
+void ProcessDirectoryFiles(const std::vector<FileRecord>& files, const std::wstring& sourceDir,
+                           const std::wstring& targetDir, TargetIndex& target) {
+    for (const FileRecord& file : files) {
+        if (!(file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsSkippedSystemFile(file.name)) {
+            DecideFile(file, sourceDir, targetDir, target);
+        }
+        View().ProcessEvents();
+        if (CurrentRun.Aborted) return;
+    }
+}
+
+void CopySingleFileLine(const std::wstring& readPath, const std::wstring& writeDir, const FileRecord& record) {
+    std::wstring sourcePath = readPath;
+    if (!sourcePath.empty() && sourcePath.back() == L'\\') sourcePath.pop_back();
+    CopyAndAccount(sourcePath, AddBackslash(writeDir) + record.name, record, readPath);
+}
+
+int CompareFileTimes(const FileRecord& source, const FileRecord& copy) {
+    FILETIME s = source.lastWrite;
+    const FILETIME& d = copy.lastWrite;
+    if (Options.CorrectEteOff == 0 && Options.RecentSeul != 0 && CompareFileTime(&s, &d) == 1) {
+        // A copy on a disk that keeps local time (FAT) is an hour behind after a daylight
+        // saving change; a difference of exactly one hour on the clock counts as none.
+        SYSTEMTIME st, dt;
+        if (FileTimeToSystemTime(&s, &st) && FileTimeToSystemTime(&d, &dt) && st.wYear == dt.wYear &&
+            st.wMonth == dt.wMonth && st.wDay == dt.wDay && st.wMinute == dt.wMinute && st.wSecond == dt.wSecond &&
+            st.wHour >= 1 && st.wHour == dt.wHour + 1) {
+            st.wHour -= 1;
+            SystemTimeToFileTime(&st, &s);
+        }
+    }
+    return CompareFileTime(&s, &d);
+}
+
+bool CopyOneFile(const std::wstring& source, const std::wstring& copy, DWORD& error) {
+    if (ExtendedCopyAvailable >= 1 && Options.AltCopie == 0) {
+        bool done = CopyInBlocks(source, copy, &CopyProgress, &CurrentRun.CopyCancel, error);
+        View().ProcessEvents();
+        return done;
+    }
+    return CopyWithSystem(source, copy, error);
+}
+
+void ClearReadOnly(const std::wstring& path, DWORD attributes) {
+    FileOps::SetAttributes(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+void CopyTimeStamps(const std::wstring& copy, const FileRecord& source) {
+    HANDLE file = FileOps::OpenWrite(copy);
+    if (file == INVALID_HANDLE_VALUE) return;
+    FILE_BASIC_INFO info{};
+    info.CreationTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.creation));
+    info.LastAccessTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.access));
+    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.lastWrite));
+    FileOps::SetInfo(file, info);
+    FileOps::Close(file);
+}
+
+void ShowProgress(const std::wstring& name, const std::wstring& sourceDir, const std::wstring& targetDir) {
+    RunState& run = CurrentRun;
+    View().SetLabel(4, name);
+    View().SetPathLabel(0, L"De: " + sourceDir);
+    View().SetPathLabel(1, L"Vers: " + targetDir);
+    run.PercentDone = PercentOf(run.CopiedBytes);
+    View().SetProgress(run.PercentDone);
+    View().SetLabel(3, PercentLine(run.PercentDone, run.CopiedBytes));
+    View().ProcessEvents();
+}

@@ -1,0 +1,162 @@
+#include "tests/engine/EngineTestSupport.h"
+
+#include <winioctl.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "app/Settings.h"
+#include "engine/FileOps.h"
+#include "engine/RunState.h"
+#include "engine/Walk.h"
+
+ConfirmAnswer RecordingView::ConfirmReplace(const std::wstring& fileName) {
+    questions.push_back(fileName);
+    if (answers.empty()) return ConfirmAnswer::Yes;
+    ConfirmAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+int RecordingView::LabelWritesOf(int index) const {
+    int count = 0;
+    for (const auto& write : labelWrites)
+        if (write.first == index) ++count;
+    return count;
+}
+
+EngineTest::EngineTest() {
+    CurrentRun = RunState{};
+    Options = GeneralOptions{};
+    Config = Configuration{};
+    Config.Modifie = 1;
+    Exclusions = LineExclusions{};
+    RunMode = 0;
+    ExtendedCopyAvailable = 2;
+    AppTitle = L"Bastide Version 1.00";
+    FileOps::ClearFaults();
+}
+
+EngineTest::~EngineTest() { FileOps::ClearFaults(); }
+
+void EngineTest::AnalyseAndCopy(const std::wstring& readPath, const std::wstring& writeDir) {
+    ProcessLine(readPath, writeDir, true);
+    if (CurrentRun.Aborted || CurrentRun.TotalBytes <= 0) return;
+    CurrentRun.WorkStarted = true;
+    ProcessLine(readPath, writeDir, false);
+}
+
+void WriteFileAt(const std::wstring& path, const std::string& bytes, const FILETIME& lastWrite) {
+    WriteBytes(path, bytes);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot stamp " + Utf8(path));
+    SetFileTime(file, nullptr, nullptr, &lastWrite);
+    CloseHandle(file);
+}
+
+FILETIME TimeAt(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    st.wSecond = static_cast<WORD>(second);
+    FILETIME ft{};
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+FILETIME LastWriteOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::vector<std::wstring> NamesIn(const std::wstring& directory) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((directory + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+HeldFile::HeldFile(const std::wstring& path)
+    : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+    if (handle_ == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + Utf8(path));
+}
+
+HeldFile::~HeldFile() { CloseHandle(handle_); }
+
+namespace {
+
+// Wine's mount manager interface, as its configuration tool uses it.
+constexpr DWORD MountManagerType = 0x0000006D;
+constexpr DWORD DefineUnixDrive =
+    CTL_CODE(MountManagerType, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+struct UnixDriveRequest {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+};
+
+bool DefineDrive(wchar_t letter, const char* unixPath) {
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    size_t size = sizeof(UnixDriveRequest) + (unixPath ? strlen(unixPath) + 1 : 0);
+    std::vector<char> buffer(size, 0);
+    auto* request = reinterpret_cast<UnixDriveRequest*>(buffer.data());
+    request->size = static_cast<ULONG>(size);
+    request->type = unixPath ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+    request->letter = static_cast<WCHAR>(towlower(letter));
+    if (unixPath) {
+        request->mountPointOffset = sizeof(UnixDriveRequest);
+        strcpy(buffer.data() + sizeof(UnixDriveRequest), unixPath);
+    }
+    BOOL done = DeviceIoControl(manager, DefineUnixDrive, buffer.data(), static_cast<DWORD>(size), nullptr, 0,
+                                nullptr, nullptr);
+    CloseHandle(manager);
+    return done != FALSE;
+}
+
+}  // namespace
+
+wchar_t UnusedDriveLetter() {
+    DWORD used = GetLogicalDrives();
+    for (wchar_t letter = L'Y'; letter >= L'D'; --letter)
+        if (!(used & (1u << (letter - L'A')))) return letter;
+    return 0;
+}
+
+MappedDrive::MappedDrive(const std::wstring& folder) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName) return;
+    char* path = unixName(folder.c_str());
+    wchar_t letter = UnusedDriveLetter();
+    if (path && letter && DefineDrive(letter, path)) letter_ = letter;
+    if (path) HeapFree(GetProcessHeap(), 0, path);
+}
+
+MappedDrive::~MappedDrive() {
+    if (letter_) DefineDrive(letter_, nullptr);
+}
