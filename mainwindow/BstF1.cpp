@@ -111,8 +111,6 @@ void BstF1::OnActivate() {
     OnFirstActivation();
 }
 
-void BstF1::OnFirstActivation() {}
-
 LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
@@ -216,4 +214,3 @@ void BstF1::ToggleCheck(HWND box) {
 }
 
 // Cmd(1): starting a run is wired with the run window.
-void BstF1::OnStartClick() {}

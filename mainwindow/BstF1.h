@@ -2,12 +2,13 @@
 // The main window: the lines of the current configuration, the mode tabs, the command
 // buttons and the last-result panel. The program lives as long as this window.
 #include "app/Form.h"
+#include "engine/RunHost.h"
 
 #include <array>
 #include <string>
 #include <vector>
 
-class BstF1 : public Form {
+class BstF1 : public Form, public RunHost {
 public:
     BstF1();
     ~BstF1() override;
@@ -21,6 +22,25 @@ public:
     void Unload();
 
     bool WindowActivated() const { return windowActivated_; }
+
+    // ---- Runs ----
+    // A backup or restore of the selected lines; manual = 1 for the start button, 0 for the
+    // daily timer and "Auto" (no question, no message, no sound).
+    void StartRun(short manual);
+    void StartComparison();
+    void LaunchProgramAfter();
+    void RecordLastResult(bool ok);
+    // The daily timer: stopped while a run lasts, running exactly when AutoSave is on.
+    bool Timer1Enabled() const { return timer1Enabled_; }
+
+    // RunHost: what the run window reads and marks on this window.
+    std::wstring SourcePath(int i) override;
+    std::wstring DestinationPath(int i) override;
+    void ShowLineDone(int line) override;
+    void BeginComparisonList() override;
+    void AddComparisonLine(const std::wstring& line) override;
+    void SetComparisonLabel(const std::wstring& text) override;
+    void EndComparisonList() override;
 
     // ---- Lines ----
     // -1: creates the rows for the current MaxLineIndex; otherwise the configurations get
@@ -44,8 +64,7 @@ public:
     void CmdSClick(int n, int button);
     void CmdDClick(int n);
     // The full paths shown by row i, in the direction of the run.
-    std::wstring SourcePath(int i) const;
-    std::wstring DestinationPath(int i) const;
+
     // The two sides of the line i as the grid shows them in the current mode.
     void ShownLine(int i, std::wstring& shownSource, std::wstring& shownDestination) const;
 
@@ -146,7 +165,13 @@ private:
     void PutLine(int i, const std::wstring& source, const std::wstring& destination);
     int DisplayMode() const;
 
+    void EnableTimer1(bool on);
+    std::wstring InterruptionDetail() const;
+
     bool windowActivated_ = false;
+    bool timer1Enabled_ = false;
+    size_t longestComparisonLine_ = 0;
+    std::wstring longestComparisonText_;
     int storedWindowState_ = 0;
     bool unloaded_ = false;
     bool locked_ = true;
@@ -168,6 +193,9 @@ private:
     HWND okImg_ = nullptr, errImg_ = nullptr, nbErrImg_ = nullptr;
     std::vector<Row> rows_;
 };
+
+// A stored moment "dd/mm/yyyy hh:nn:ss" as "ddd d mmmm yyyy à hh:nn" in the user's language.
+std::wstring FormatMoment(const std::wstring& text);
 
 // The one main window of the process (null before Load and after Unload).
 BstF1* MainWindow();

@@ -73,6 +73,8 @@ std::optional<SYSTEMTIME> ParseMoment(const std::wstring& text) {
     return moment;
 }
 
+}  // namespace
+
 // "ddd d mmmm yyyy à hh:nn" in the user's language; a text that is no moment stays as it is.
 std::wstring FormatMoment(const std::wstring& text) {
     auto moment = ParseMoment(text);
@@ -83,6 +85,8 @@ std::wstring FormatMoment(const std::wstring& text) {
     swprintf(time, 16, L"%02u:%02u", moment->wHour, moment->wMinute);
     return std::wstring(date) + L" à " + time;
 }
+
+namespace {
 
 bool Earlier(const std::wstring& first, const std::wstring& second) {
     auto a = ParseMoment(first);

@@ -60,9 +60,9 @@ void BstF1::PutLine(int i, const std::wstring& source, const std::wstring& desti
     SetPathLabel(hwnd_, LblD(i), destination);
 }
 
-std::wstring BstF1::SourcePath(int i) const { return GetPathLabel(LblS(i)); }
+std::wstring BstF1::SourcePath(int i) { return GetPathLabel(LblS(i)); }
 
-std::wstring BstF1::DestinationPath(int i) const { return GetPathLabel(LblD(i)); }
+std::wstring BstF1::DestinationPath(int i) { return GetPathLabel(LblD(i)); }
 
 void BstF1::DisplayConfiguration() {
     configShown_ = false;

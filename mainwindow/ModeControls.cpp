@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "dialogs/VisuErrFrm.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/ToolTips.h"
 
@@ -38,9 +39,12 @@ void BstF1::OnCmdClick(int i) {
             locked_ = !locked_;
             ShowLock();
             break;
+        case 9:
+            ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
+            break;
         default:
-            // 2 (about), 3 (configurations), 7 (all destinations), 8 (task scheduler) and
-            // 9 (error viewer) open windows of their own.
+            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
+            // open windows of their own.
             break;
     }
 }

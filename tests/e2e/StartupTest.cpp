@@ -183,4 +183,45 @@ TEST_F(StartupTest, ClosingWhileMinimisedKeepsThePreviousPlace) {
     EXPECT_NE(std::string::npos, stored.find("Config=General")) << stored;
 }
 
+TEST_F(StartupTest, AutoSwitchBacksUpAndQuitsWithoutABox) {
+    MakeDirs(dir / L"Docs\\sous");
+    MakeDirs(dir / L"Sauv");
+    WriteBytes(dir / L"Docs\\lettre.txt", "cher ami");
+    WriteBytes(dir / L"Docs\\sous\\Noël.txt", "joyeux");
+    std::string source = Utf8(dir / L"Docs"), destination = Utf8(dir / L"Sauv");
+    // Line 1 names a destination on a drive that is not there: the run stops, silently.
+    std::string missing = std::string(1, static_cast<char>('A' + 25)) + ":\\Sauv";
+    for (char letter = 'Z'; letter > 'D'; --letter) {
+        std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
+        if (GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR) {
+            missing = std::string(1, letter) + ":\\Sauv";
+            break;
+        }
+    }
+    WriteBytes(Ini(), "[Bureau]\r\nSource0=\"" + source + "\"\r\nDestination0=\"" + destination +
+                          "\"\r\nSelect0=1\r\nModifie=1\r\n[Ailleurs]\r\nSource0=\"" + source +
+                          "\"\r\nDestination0=\"" + missing + "\"\r\nSelect0=1\r\n");
+    {
+        Program program(dir.Path(), L"/bureau /auto");
+        ASSERT_TRUE(program.Started());
+        EXPECT_EQ(0, program.WaitExit(30000));
+    }
+    EXPECT_EQ("cher ami", ReadBytes(dir / L"Sauv\\Docs\\lettre.txt"));
+    EXPECT_EQ("joyeux", ReadBytes(dir / L"Sauv\\Docs\\sous\\Noël.txt"));
+    std::string stored = ReadBytes(Ini());
+    EXPECT_NE(std::string::npos, stored.find("LastSave=")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("Config=Bureau")) << stored;
+
+    {
+        Program program(dir.Path(), L"/Ailleurs/Auto");
+        ASSERT_TRUE(program.Started());
+        EXPECT_EQ(nullptr, program.FindWindowOf(L"#32770", 3000));
+        EXPECT_EQ(0, program.WaitExit(30000));
+    }
+    stored = ReadBytes(Ini());
+    size_t section = stored.find("[Ailleurs]");
+    ASSERT_NE(std::string::npos, section);
+    EXPECT_EQ(std::string::npos, stored.find("LastSave", section)) << stored;
+}
+
 }  // namespace

@@ -1,0 +1,79 @@
+#include "engine/FrmConfirm.h"
+
+#include "app/Events.h"
+
+namespace {
+constexpr int CmdBaseId = 100;
+const wchar_t* const Captions[frmConfirm::ButtonCount] = {L"&Oui", L"&Tous", L"&Non", L"Annuler"};
+}  // namespace
+
+bool frmConfirm::Load(HWND owner, const std::wstring& fileName) {
+    if (!CreateForm(owner, L"Confirmation du remplacement du fichier", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                    WS_EX_DLGMODALFRAME, 0, 0, 6300, 2250)) {
+        return false;
+    }
+    icon_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_ICON, 240, 240, 480, 480, 90);
+    SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
+    lbl_[0] = AddControl(L"STATIC", L"Ce dossier contient déjà un fichier appelé '" + fileName + L"'",
+                         WS_VISIBLE | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, 960, 270, 5100, 255, 91);
+    lbl_[1] = AddControl(L"STATIC", L"Etes-vous sûr de vouloir remplacer ce fichier ?", WS_VISIBLE | SS_LEFT, 960,
+                         630, 5100, 255, 92);
+    for (int i = 0; i < ButtonCount; ++i) {
+        DWORD style = WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
+        cmd_[i] = AddControl(L"BUTTON", Captions[i], style, 600 + i * 1320, 1260, 1200, 375, CmdBaseId + i);
+    }
+    // Centred over the owner, as a dialog is.
+    RECT ownerRect{}, rect{};
+    if (owner) GetWindowRect(owner, &ownerRect);
+    else SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
+    GetWindowRect(hwnd_, &rect);
+    int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - (rect.right - rect.left)) / 2;
+    int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - (rect.bottom - rect.top)) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+ConfirmAnswer frmConfirm::Ask(HWND owner) {
+    SetFocus(cmd_[0]);
+    ShowModal(owner);
+    return static_cast<ConfirmAnswer>(tag_);
+}
+
+void frmConfirm::OnCmdClick(int index) {
+    tag_ = index;
+    ShowWindow(hwnd_, SW_HIDE);
+    EndModal(index);
+}
+
+LRESULT frmConfirm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            if (id >= CmdBaseId && id < CmdBaseId + ButtonCount) {
+                OnCmdClick(id - CmdBaseId);
+                return 0;
+            }
+            // Escape: the dialog's cancel, which is "Annuler".
+            if (id == IDCANCEL) {
+                OnCmdClick(static_cast<int>(ConfirmAnswer::Cancel));
+                return 0;
+            }
+            break;
+        }
+        case WM_CLOSE:
+            // Closing the question without an answer must not replace the file: it counts
+            // as "Annuler", which leaves the file alone and stops the run.
+            OnCmdClick(static_cast<int>(ConfirmAnswer::Cancel));
+            return 0;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+ConfirmAnswer ConfirmReplace(HWND owner, const std::wstring& fileName) {
+    frmConfirm form;
+    if (!form.Load(owner, fileName)) return ConfirmAnswer::Cancel;
+    ConfirmAnswer answer = form.Ask(owner);
+    form.Close();
+    ProcessPendingEventsNow();
+    return answer;
+}
