@@ -8,6 +8,7 @@
 #include "engine/FrmConfirm.h"
 #include "engine/RunState.h"
 #include "engine/Statistics.h"
+#include "engine/Surplus.h"
 #include "engine/Walk.h"
 #include "res/resource.h"
 
@@ -292,7 +293,8 @@ void Copie::CopyRun() {
         RunSelectedLines(true, false);
         Options.ArbreMode = 0;
 
-        // Surplus removal (SynchroCopie) comes here, before the analysis.
+        // A mirrored run first removes what the copy would not leave as it is.
+        if (Options.SynchroCopie && !run.Aborted) RemoveSurplusFiles(host_);
         run.TotalBytes = 0;
         if (!run.Aborted) {
             SetProgressStyle(2);

@@ -103,11 +103,19 @@ void CopyAndAccount(const std::wstring& sourcePath, const std::wstring& copyPath
 
 void DeleteSurplusFile(const FileRecord& file, const std::wstring& walkedDir) {
     RunState& run = CurrentRun;
-    ++run.FilesDeleted;
-    View().SetLabel(3, std::to_wstring(run.FilesDeleted) + L" fichier(s) effacé(s) sur la destination ");
     std::wstring path = walkedDir + file.name;
     View().SetPathLabel(2, path);
-    FileOps::Delete(path);  // a file that stays (read-only, in use) is counted all the same
+    if (FileOps::Delete(path)) {
+        ++run.FilesDeleted;
+        View().SetLabel(3, std::to_wstring(run.FilesDeleted) + L" fichier(s) effacé(s) sur la destination ");
+    } else {
+        // A file that stays (read-only, in use) leaves the destination unlike the source:
+        // the user learns it from the log, and the run counts it as an error.
+        DWORD error = GetLastError();
+        ++run.ErrorCount;
+        if (run.ErrorCount == 1) View().ShowFirstError();
+        View().AppendLog(L"Erreur: " + std::to_wstring(error) + L" - " + L"Fichier non effacé: " + path);
+    }
     View().ProcessEvents();
 }
 
@@ -213,8 +221,12 @@ bool TargetIndex::Open(const std::wstring& directory, size_t fileCount) {
         exists_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         return exists_;
     }
+    return List();
+}
+
+bool TargetIndex::List() {
     WIN32_FIND_DATAW data;
-    HANDLE find = FileOps::FindFirst(directory + L"*", data);
+    HANDLE find = FileOps::FindFirst(directory_ + L"*", data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         FileRecord record = RecordFrom(data);
@@ -224,6 +236,23 @@ bool TargetIndex::Open(const std::wstring& directory, size_t fileCount) {
     FileOps::FindClose(find);
     exists_ = listed_ = true;
     return true;
+}
+
+TargetIndex::State TargetIndex::OpenListing(const std::wstring& directory) {
+    Clear();
+    directory_ = directory;
+    if (List()) return State::Present;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return State::Unreadable;
+    // An empty drive root lists nothing at all, not even ".": it is there all the same.
+    DWORD attributes = FileOps::GetAttributes(directory);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return State::Unreadable;
+        exists_ = listed_ = true;
+        return State::Present;
+    }
+    error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? State::Missing : State::Unreadable;
 }
 
 const FileRecord* TargetIndex::Find(const std::wstring& name) {

@@ -29,6 +29,14 @@ public:
     // Prepares the lookups in directory (with its trailing backslash) for fileCount source
     // files; false when the directory does not exist.
     bool Open(const std::wstring& directory, size_t fileCount);
+
+    // What a listing of a directory found: its entries, no such directory, or a directory
+    // that exists but cannot be read (access denied, device error, no medium).
+    enum class State { Present, Missing, Unreadable };
+    // Lists the whole directory, whatever its size, so that every lookup answers from a
+    // listing that succeeded.
+    State OpenListing(const std::wstring& directory);
+
     const FileRecord* Find(const std::wstring& name);
     void Clear();
 
@@ -36,6 +44,8 @@ public:
     static constexpr size_t QueryLimit = 40;
 
 private:
+    bool List();
+
     std::wstring directory_;
     bool exists_ = false;
     bool listed_ = false;

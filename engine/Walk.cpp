@@ -100,8 +100,19 @@ void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
 
     const bool treePass = IsTreePass();
     TargetIndex index;
-    bool targetExists = treePass ? IsExistingDirectory(targetDir) : index.Open(targetDir, listing.files.size());
-    ++run.DirsRead;
+    bool targetExists = false;
+    if (run.SurplusPass) {
+        // The walk runs over the copy; the source side decides what is deleted. A source
+        // folder that exists but cannot be read protects its whole copy; one that no longer
+        // exists is mirrored: the files of its copy go, the folders stay.
+        TargetIndex::State state = index.OpenListing(targetDir);
+        ++run.DirsRead;
+        if (state == TargetIndex::State::Unreadable) return;
+        targetExists = state == TargetIndex::State::Present;
+    } else {
+        targetExists = treePass ? IsExistingDirectory(targetDir) : index.Open(targetDir, listing.files.size());
+        ++run.DirsRead;
+    }
     if (!targetExists && (CreatesDirectoriesInAnalysis() || !run.AnalysisOnly)) {
         targetExists = CreateDirectoryChain(targetDir);
         if (targetExists) ++run.DirsCreated;

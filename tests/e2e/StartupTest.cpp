@@ -3,6 +3,7 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,23 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 std::wstring MainWindowClass() { return L"BastideBstF1"; }
+
+// Every file under root, by its path relative to root, with its last-write time.
+void ListFiles(const std::wstring& root, const std::wstring& relative, std::map<std::wstring, FILETIME>& files) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((root + L"\\" + relative + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ListFiles(root, relative + name + L"\\", files);
+        } else {
+            files[relative + name] = data.ftLastWriteTime;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
 
 class StartupTest : public testing::Test {
 protected:
@@ -222,6 +240,41 @@ TEST_F(StartupTest, AutoSwitchBacksUpAndQuitsWithoutABox) {
     size_t section = stored.find("[Ailleurs]");
     ASSERT_NE(std::string::npos, section);
     EXPECT_EQ(std::string::npos, stored.find("LastSave", section)) << stored;
+}
+
+TEST_F(StartupTest, MirroredAutoRunLeavesExactlyTheSourceFiles) {
+    MakeDirs(dir / L"Docs\\sous");
+    MakeDirs(dir / L"Docs\\exclu");
+    MakeDirs(dir / L"Sauv\\Docs\\sous");
+    MakeDirs(dir / L"Sauv\\Docs\\ancien");
+    WriteBytes(dir / L"Docs\\lettre.txt", "cher ami");
+    WriteBytes(dir / L"Docs\\sous\\Noël.txt", "joyeux noël");
+    WriteBytes(dir / L"Docs\\Thumbs.db", "vignettes");
+    WriteBytes(dir / L"Docs\\exclu\\brouillon.txt", "non");
+    WriteBytes(dir / L"Sauv\\Docs\\sous\\Noël.txt", "une version plus ancienne");
+    WriteBytes(dir / L"Sauv\\Docs\\ancien\\parti.txt", "supprimé depuis");
+    WriteBytes(dir / L"Sauv\\Docs\\surplus.txt", "en trop");
+    std::string source = Utf8(dir / L"Docs"), destination = Utf8(dir / L"Sauv");
+    WriteBytes(Ini(), "[Position]\r\nSynchroCopie=-1\r\n[Miroir]\r\nSource0=\"" + source + "\"\r\nDestination0=\"" +
+                          destination + "\"\r\nSelect0=1\r\nModifie=1\r\nRepExclu0_Mode=2\r\nRepExclu0_Rep1=exclu\r\n");
+    Program program(dir.Path(), L"/miroir /auto");
+    ASSERT_TRUE(program.Started());
+    EXPECT_EQ(0, program.WaitExit(30000));
+
+    std::map<std::wstring, FILETIME> expected, copied;
+    ListFiles(dir / L"Docs", L"", expected);
+    expected.erase(L"Thumbs.db");
+    expected.erase(L"exclu\\brouillon.txt");
+    ListFiles(dir / L"Sauv\\Docs", L"", copied);
+    ASSERT_EQ(expected.size(), copied.size());
+    for (const auto& [name, time] : expected) {
+        auto found = copied.find(name);
+        ASSERT_NE(copied.end(), found) << Utf8(name);
+        EXPECT_EQ(ReadBytes(dir / (L"Docs\\" + name)), ReadBytes(dir / (L"Sauv\\Docs\\" + name))) << Utf8(name);
+        EXPECT_EQ(0, CompareFileTime(&time, &found->second)) << Utf8(name);
+    }
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir / L"Sauv\\Docs\\ancien").c_str()));
+    EXPECT_NE(std::string::npos, ReadBytes(Ini()).find("LastSave="));
 }
 
 }  // namespace

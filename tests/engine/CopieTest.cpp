@@ -11,27 +11,6 @@
 
 namespace {
 
-class FakeHost : public RunHost {
-public:
-    std::vector<std::wstring> sources, destinations;
-    std::vector<int> done;
-    std::vector<std::wstring> comparison;
-    std::wstring comparisonLabel;
-    int begun = 0, ended = 0;
-
-    std::wstring SourcePath(int line) override { return sources[line]; }
-    std::wstring DestinationPath(int line) override { return destinations[line]; }
-    void ShowLineDone(int line) override { done.push_back(line); }
-    void BeginComparisonList() override {
-        ++begun;
-        comparison.clear();
-        comparisonLabel.clear();
-    }
-    void AddComparisonLine(const std::wstring& line) override { comparison.push_back(line); }
-    void SetComparisonLabel(const std::wstring& text) override { comparisonLabel = text; }
-    void EndComparisonList() override { ++ended; }
-};
-
 // A run window whose events can play the user's part during a pass.
 class WatchedCopie : public Copie {
 public:

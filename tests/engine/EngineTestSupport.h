@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/RunState.h"
+#include "engine/RunHost.h"
 #include "engine/RunView.h"
 #include "tests/support/TestSupport.h"
 
@@ -47,6 +48,28 @@ protected:
     }
     void ShowProgressValue(int percent) override { progress.push_back(percent); }
     void ShowProgressStyle(int style) override { styles.push_back(style); }
+};
+
+// The window that started a run: line paths and the comparison panel, recorded.
+class FakeHost : public RunHost {
+public:
+    std::vector<std::wstring> sources, destinations;
+    std::vector<int> done;
+    std::vector<std::wstring> comparison;
+    std::wstring comparisonLabel;
+    int begun = 0, ended = 0;
+
+    std::wstring SourcePath(int line) override { return sources[line]; }
+    std::wstring DestinationPath(int line) override { return destinations[line]; }
+    void ShowLineDone(int line) override { done.push_back(line); }
+    void BeginComparisonList() override {
+        ++begun;
+        comparison.clear();
+        comparisonLabel.clear();
+    }
+    void AddComparisonLine(const std::wstring& line) override { comparison.push_back(line); }
+    void SetComparisonLabel(const std::wstring& text) override { comparisonLabel = text; }
+    void EndComparisonList() override { ++ended; }
 };
 
 // Every test starts from a fresh run state, default options (files compared, block copy)
