@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Renders a window of Bastide to a PNG under Xvfb, for reviewing what users see.
-#   scripts/render-window.sh OUT.png [--ini FILE] [--dpi 96|144] [--wait SECONDS] [--keys KEYS] [-- ARGS...]
+#   scripts/render-window.sh OUT.png [--ini FILE] [--dpi 96|144] [--wait SECONDS] [--keys KEYS]
+#                            [--click "X Y"] [--after SECONDS] [-- ARGS...]
 # Runs build/bin/Bastide.exe in a scratch folder with the given settings file, waits,
 # types KEYS if given (xdotool key names separated by spaces, e.g. "alt+r" to show the
-# restore tab), then captures the windows on the screen. Environment: BASTIDE_RENDER_EXE to render
+# restore tab), clicks at X Y of the screen if given (the main window opens at its stored
+# Left and Top, 0 0 by default), waits SECONDS more (--after, default 2), then captures the
+# windows on the screen. Environment: BASTIDE_RENDER_EXE to render
 # another program of the build (a test fixture that opens a given window).
 set -uo pipefail
 out="${1:?usage: render-window.sh OUT.png [--ini FILE] [--dpi N] [--wait S] [--keys KEYS] [-- ARGS]}"; shift
-ini=""; dpi=96; wait=6; keys=""
+ini=""; dpi=96; wait=6; keys=""; click=""; after=2
 while [ $# -gt 0 ]; do
     case "$1" in
         --ini) ini="$2"; shift 2;;
         --dpi) dpi="$2"; shift 2;;
         --wait) wait="$2"; shift 2;;
         --keys) keys="$2"; shift 2;;
+        --click) click="$2"; shift 2;;
+        --after) after="$2"; shift 2;;
         --) shift; break;;
         *) break;;
     esac
@@ -45,8 +50,13 @@ command -v xdotool >/dev/null 2>&1 && xdotool mousemove 1279 1023 && sleep 1
 if [ -n "$keys" ]; then
     # shellcheck disable=SC2086
     xdotool key --delay 300 $keys
-    sleep 2
+    sleep 1
 fi
+if [ -n "$click" ]; then
+    # shellcheck disable=SC2086
+    xdotool mousemove $click click 1 mousemove 1279 1023
+fi
+[ -n "$keys$click" ] && sleep "$after"
 
 # The desktop is one plain colour around the windows: trimming it leaves the windows.
 import -window root "$scratch/screen.png"
