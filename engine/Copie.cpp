@@ -281,6 +281,7 @@ void Copie::CopyRun() {
     run.StartTimer = WholeSecondsSinceMidnight();
     run.Aborted = false;
     run.TotalBytes = 0;
+    ForgetTreeListings();
 
     SetProgressStyle(2);
     SetLabel(1, L"Copie de l'arborescence...");
@@ -305,6 +306,7 @@ void Copie::CopyRun() {
     }
     ProcessEvents();
     if (!run.Aborted) RunSelectedLines(true, false);
+    ForgetTreeListings();
 
     if (!run.Aborted && !Options.ArbreMode) {
         SetProgress(0);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -72,6 +73,51 @@ bool ListSource(const std::wstring& sourceDir, SourceListing& listing) {
     return true;
 }
 
+// The listings of the tree pass, kept for the analysis pass that follows it in the same
+// run: the analysis then walks the source without listing it a second time. What they
+// say of the files only feeds the byte total of the progress display; the copy pass lists
+// every directory afresh before it decides anything. The number of kept records is capped
+// so that a very large tree costs a second listing rather than unbounded memory.
+class ListingCache {
+public:
+    void Keep(const std::wstring& sourceDir, SourceListing& listing) {
+        size_t records = listing.files.size() + listing.directories.size();
+        if (kept_ + records > MaxRecords) return;
+        kept_ += records;
+        listings_[sourceDir] = listing;
+    }
+    bool Take(const std::wstring& sourceDir, SourceListing& listing) {
+        auto found = listings_.find(sourceDir);
+        if (found == listings_.end()) return false;
+        listing = std::move(found->second);
+        listings_.erase(found);
+        return true;
+    }
+    void Clear() {
+        listings_.clear();
+        kept_ = 0;
+    }
+
+private:
+    static constexpr size_t MaxRecords = 500000;
+    std::unordered_map<std::wstring, SourceListing> listings_;
+    size_t kept_ = 0;
+};
+
+ListingCache g_treeListings;
+
+bool IsAnalysisAfterTreePass() {
+    return CurrentRun.AnalysisOnly && !CurrentRun.SurplusPass && !CreatesDirectoriesInAnalysis() &&
+           RunMode != ComparisonMode;
+}
+
+bool ListSourceOnce(const std::wstring& sourceDir, SourceListing& listing) {
+    if (IsAnalysisAfterTreePass() && g_treeListings.Take(sourceDir, listing)) return true;
+    if (!ListSource(sourceDir, listing)) return false;
+    if (IsTreePass()) g_treeListings.Keep(sourceDir, listing);
+    return true;
+}
+
 void ReportUnreadableSource(const std::wstring& sourceDir, bool isLink) {
     if (CurrentRun.AnalysisOnly) return;
     // The compatibility links of a profile ("Mes documents", "Application Data", ...) refuse
@@ -93,7 +139,7 @@ void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
     const std::wstring targetDir = AddBackslash(target);
 
     SourceListing listing;
-    if (!ListSource(sourceDir, listing)) {
+    if (!ListSourceOnce(sourceDir, listing)) {
         ReportUnreadableSource(sourceDir, isLink);
         return;
     }
@@ -217,6 +263,8 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
     }
     CopySingleFileLine(readPath, writeDir, record);
 }
+
+void ForgetTreeListings() { g_treeListings.Clear(); }
 
 void WalkDirectory(const std::wstring& sourceDir, const std::wstring& targetDir) {
     Walk(sourceDir, targetDir, false);

@@ -11,6 +11,10 @@ bool IsLineSelected(int line);
 // the directory under which its copy is placed. The line's exclusions must be loaded.
 void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly);
 
+// The tree pass keeps its source listings for the analysis pass that follows; the run
+// forgets them when it starts and once its analysis is over.
+void ForgetTreeListings();
+
 // Files of sourceDir first, then its subdirectories, depth first, in listing order.
 void WalkDirectory(const std::wstring& sourceDir, const std::wstring& targetDir);
 

@@ -143,6 +143,23 @@ TEST_F(WalkTest, TreePassCreatesDirectoriesOnly) {
     EXPECT_EQ(L"4 répertoire(s) lu(s), 0 répertoire(s) créé(s)", view.labels[3]);
 }
 
+TEST_F(WalkTest, AnalysisAfterTheTreePassWalksItsListingsWithoutListingAgain) {
+    Options.ArbreMode = -1;
+    ProcessLine(Src(), Dst(), true);  // the tree pass of a run
+    Options.ArbreMode = 0;
+    // A file that appears between the passes only escapes the byte total: the copy pass
+    // lists every directory again.
+    WriteFileAt(Src() + L"\\sub1\\nouveau.txt", "new", Monday);
+    FileOps::ResetCallCounts();
+    ProcessLine(Src(), Dst(), true);
+    EXPECT_EQ(9, CurrentRun.TotalBytes);
+    EXPECT_EQ(2u, FileOps::CallCount(FileOps::Op::FindFirst));  // the destination and the line itself
+
+    CurrentRun = RunState{};
+    ProcessLine(Src(), Dst(), true);  // the listings serve once
+    EXPECT_EQ(12, CurrentRun.TotalBytes);
+}
+
 TEST_F(WalkTest, ExclusionModeOneKeepsOnlyTheTopFiles) {
     Exclusions.Mode = 1;
     AnalyseAndCopy(Src(), Dst());
