@@ -111,6 +111,25 @@ void Form::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+void Form::CenterOver(HWND owner) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
+    if (owner && !IsIconic(owner)) GetWindowRect(owner, &area);
+    RECT own{};
+    GetWindowRect(hwnd_, &own);
+    int width = own.right - own.left;
+    int height = own.bottom - own.top;
+    int left = area.left + (area.right - area.left - width) / 2;
+    int top = area.top + (area.bottom - area.top - height) / 2;
+    // Kept on the screen even when the owner is partly off it.
+    if (left + width > work.right) left = work.right - width;
+    if (top + height > work.bottom) top = work.bottom - height;
+    if (left < work.left) left = work.left;
+    if (top < work.top) top = work.top;
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND Form::AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int leftTw, int topTw,
                       int widthTw, int heightTw, int id, DWORD exStyle) {
     HWND control = CreateWindowExW(exStyle, className, text.c_str(), style | WS_CHILD, TwipsToPixels(leftTw),

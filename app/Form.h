@@ -29,6 +29,10 @@ public:
     // Destroys the window (an unload).
     void Close();
 
+    // Centres the window over owner (the work area when there is none, or it is
+    // minimised), kept inside the work area.
+    void CenterOver(HWND owner);
+
     // ---- twips ----
     static int Dpi();
     static int TwipsToPixels(int twips);

@@ -21,6 +21,22 @@ LineExclusions Exclusions;
 short RunMode = 0;
 bool CompareReverse = false;
 
+namespace {
+
+// Every piece between separators, empty ones included.
+std::vector<std::wstring> SplitText(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> pieces;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+        if (end == std::wstring::npos) return pieces;
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
 // ---- Access to the settings file ----
 
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key) {
@@ -85,14 +101,7 @@ std::wstring ProcessArguments() {
 
 void ParseCommandLine(const std::wstring& arguments) {
     if (arguments.empty()) return;
-    std::vector<std::wstring> pieces;
-    size_t start = 0;
-    for (;;) {
-        size_t slash = arguments.find(L'/', start);
-        pieces.push_back(arguments.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start));
-        if (slash == std::wstring::npos) break;
-        start = slash + 1;
-    }
+    std::vector<std::wstring> pieces = SplitText(arguments, L'/');
     if (pieces.size() == 1) {
         CurrentConfigName = Capitalize(arguments);
         return;
@@ -218,14 +227,7 @@ void ClearExclusions(int line) {
 void SetExclusionsFromText(const std::wstring& text, int line) {
     ClearExclusions(line);
     if (text.empty()) return;
-    std::vector<std::wstring> pieces;
-    size_t start = 0;
-    for (;;) {
-        size_t bar = text.find(L'|', start);
-        pieces.push_back(text.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
-        if (bar == std::wstring::npos) break;
-        start = bar + 1;
-    }
+    std::vector<std::wstring> pieces = SplitText(text, L'|');
     WriteSetting(CurrentConfigName, ExclusionPrefix(line) + L"Mode", pieces[0]);
     for (size_t k = 1; k < pieces.size(); ++k) {
         if (pieces[k].empty()) break;

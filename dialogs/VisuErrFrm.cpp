@@ -82,25 +82,6 @@ void VisuErrFrm::Layout() {
     MoveControl(bouton_, width - Margin - ButtonWidth, buttonTop, ButtonWidth, ButtonHeight);
 }
 
-void VisuErrFrm::CenterOver(HWND owner) {
-    RECT area{};
-    if (!owner || !GetWindowRect(owner, &area)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT own{};
-    GetWindowRect(hwnd_, &own);
-    int width = own.right - own.left;
-    int height = own.bottom - own.top;
-    int left = area.left + (area.right - area.left - width) / 2;
-    int top = area.top + (area.bottom - area.top - height) / 2;
-    // Kept on the screen even when the owner is partly off it.
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    if (left + width > work.right) left = work.right - width;
-    if (top + height > work.bottom) top = work.bottom - height;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
-    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void VisuErrFrm::FillTexts(const std::wstring& configName, int mode) {
     SetText(titreLbl_, L"Configuration : " + configName + L" (" + ModeName(mode) + L")");
     std::wstring key = ErrorCountKey(mode);

@@ -32,7 +32,6 @@ private:
     void Layout();
     void FillTexts(const std::wstring& configName, int mode);
     void ShowLogText();
-    void CenterOver(HWND owner);
 
     std::wstring logPath_;
     HWND titreLbl_ = nullptr;

@@ -102,13 +102,7 @@ bool Copie::Load(HWND owner) {
     AppendLog(L"Début de la " + Caption());
     startTime_ = static_cast<double>(GetTickCount64());
 
-    RECT ownerRect{}, rect{};
-    if (owner && !IsIconic(owner)) GetWindowRect(owner, &ownerRect);
-    else SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
-    GetWindowRect(hwnd_, &rect);
-    int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - (rect.right - rect.left)) / 2;
-    int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(hwnd_, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterOver(owner);
     return true;
 }
 

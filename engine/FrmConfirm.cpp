@@ -22,14 +22,7 @@ bool frmConfirm::Load(HWND owner, const std::wstring& fileName) {
         DWORD style = WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
         cmd_[i] = AddControl(L"BUTTON", Captions[i], style, 600 + i * 1320, 1260, 1200, 375, CmdBaseId + i);
     }
-    // Centred over the owner, as a dialog is.
-    RECT ownerRect{}, rect{};
-    if (owner) GetWindowRect(owner, &ownerRect);
-    else SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
-    GetWindowRect(hwnd_, &rect);
-    int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - (rect.right - rect.left)) / 2;
-    int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterOver(owner);
     return true;
 }
 

@@ -22,15 +22,9 @@ public:
     }
 };
 
-class CopieTest : public EngineTest {
+class CopieTest : public RunTest {
 protected:
     CopieTest() {
-        MaxLineIndex = 5;
-        SizeLineArrays();
-        host.sources.assign(6, L"");
-        host.destinations.assign(6, L"");
-        IniPath = temp / L"Bastide.ini";
-        CurrentConfigName = L"Test";
         AutoLaunch = false;
         MakeDirs(temp / L"src\\docs\\vides");
         MakeDirs(temp / L"dst");
@@ -41,13 +35,7 @@ protected:
     }
     ~CopieTest() override { AutoLaunch = false; }
 
-    void SetLine(int i, const std::wstring& source, const std::wstring& destination) {
-        Config.Sources[i] = host.sources[i] = source;
-        Config.Destinations[i] = host.destinations[i] = destination;
-        Config.Selected[i] = 1;
-    }
 
-    FakeHost host;
     ScopedUi ui;
 };
 

@@ -40,6 +40,21 @@ EngineTest::EngineTest() {
 
 EngineTest::~EngineTest() { FileOps::ClearFaults(); }
 
+RunTest::RunTest() {
+    MaxLineIndex = 5;
+    SizeLineArrays();
+    host.sources.assign(6, L"");
+    host.destinations.assign(6, L"");
+    IniPath = temp / L"Bastide.ini";
+    CurrentConfigName = L"Test";
+}
+
+void RunTest::SetLine(int i, const std::wstring& source, const std::wstring& destination) {
+    Config.Sources[i] = host.sources[i] = source;
+    Config.Destinations[i] = host.destinations[i] = destination;
+    Config.Selected[i] = 1;
+}
+
 void EngineTest::AnalyseAndCopy(const std::wstring& readPath, const std::wstring& writeDir) {
     ProcessLine(readPath, writeDir, true);
     if (CurrentRun.Aborted || CurrentRun.TotalBytes <= 0) return;

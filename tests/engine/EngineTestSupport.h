@@ -88,6 +88,16 @@ protected:
     ScopedRunView scoped{view};
 };
 
+// A run over the lines of a configuration "Test" of six lines, with its settings file in
+// the test's folder and the lines' paths given by a recorded host window.
+class RunTest : public EngineTest {
+protected:
+    RunTest();
+    void SetLine(int i, const std::wstring& source, const std::wstring& destination);
+
+    FakeHost host;
+};
+
 // ---- Files ----
 void WriteFileAt(const std::wstring& path, const std::string& bytes, const FILETIME& lastWrite);
 FILETIME TimeAt(int year, int month, int day, int hour, int minute, int second);

@@ -14,23 +14,12 @@ void Put(const std::wstring& path, const std::string& bytes, const FILETIME& tim
     WriteFileAt(path, bytes, time);
 }
 
-class SurplusTest : public EngineTest {
+class SurplusTest : public RunTest {
 protected:
     SurplusTest() {
-        MaxLineIndex = 5;
-        SizeLineArrays();
-        host.sources.assign(6, L"");
-        host.destinations.assign(6, L"");
-        IniPath = temp / L"Bastide.ini";
-        CurrentConfigName = L"Test";
         MakeDirs(temp / L"src\\docs");
         MakeDirs(temp / L"dst\\src\\docs\\vieux");
         SetLine(0, temp / L"src", temp / L"dst");
-    }
-    void SetLine(int i, const std::wstring& source, const std::wstring& destination) {
-        Config.Sources[i] = host.sources[i] = source;
-        Config.Destinations[i] = host.destinations[i] = destination;
-        Config.Selected[i] = 1;
     }
     // A file of the source and its copy, with their own times and contents.
     void Pair(const std::wstring& relative, const std::string& source, const FILETIME& sourceTime,
@@ -40,7 +29,6 @@ protected:
     }
     std::wstring Copy(const std::wstring& relative) { return temp / (L"dst\\src\\" + relative); }
 
-    FakeHost host;
     const FILETIME noon = TimeAt(2026, 3, 1, 12, 0, 0);
     const FILETIME later = TimeAt(2026, 3, 2, 12, 0, 0);
 };
