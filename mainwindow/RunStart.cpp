@@ -140,7 +140,9 @@ void BstF1::StartComparison() {
         runWindow.Load(hwnd_);
         runWindow.Run(hwnd_);
     }
-    RecordLastResult(CurrentRun.ErrorCount == 0);
+    // An interrupted comparison has not looked at everything: recording it as one
+    // "sans copie" would tell the user the copies are up to date.
+    if (!CurrentRun.Aborted) RecordLastResult(CurrentRun.ErrorCount == 0);
     EnableWindow(cmd_[1], TRUE);
 }
 

@@ -188,6 +188,39 @@ TEST_F(RunStartTest, ComparisonListsItsDifferencesAndRecordsThem) {
     EXPECT_FALSE(PathExists(dir / L"dst\\src\\a.txt"));
 }
 
+TEST_F(RunStartTest, InterruptedComparisonRecordsNothing) {
+    OpenWithLine();
+    ClickTab(2);
+    // The user interrupts as soon as the first file is listed.
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+            if (code == HC_ACTION && call->message == WM_SETTEXT && call->lParam &&
+                std::wstring(reinterpret_cast<const wchar_t*>(call->lParam)) == L"1 fichier(s) à copier ") {
+                SendMessageW(GetAncestor(call->hwnd, GA_ROOT), WM_COMMAND, IDCANCEL, 0);
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    ui.messageAnswers = {IDYES};
+    CurrentRun.Aborted = false;
+    std::wstring before = Text(window->LastSaveLbl(0));
+    Click(window->Cmd(1));
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(CurrentRun.Aborted);
+    EXPECT_FALSE(HasKey(L"LastComp"));
+    EXPECT_FALSE(HasKey(L"LastCompErr"));
+    EXPECT_EQ(before, Text(window->LastSaveLbl(0)));
+    EXPECT_EQ(L"***** Comparaison interrompue",
+              [&] {
+                  int last = static_cast<int>(SendMessageW(window->TxtCp(), LB_GETCOUNT, 0, 0)) - 1;
+                  wchar_t text[256] = {};
+                  SendMessageW(window->TxtCp(), LB_GETTEXT, last, reinterpret_cast<LPARAM>(text));
+                  return std::wstring(text);
+              }());
+}
+
 TEST_F(RunStartTest, AHundredThousandLineComparisonKeepsEveryLine) {
     OpenWithLine();
     Copie runWindow(*window, true);
