@@ -144,6 +144,13 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnActivate();
             return 0;
         case WM_CLOSE:
+            // The run window reads this window's lines until it closes: a close request
+            // that reaches the disabled window during a run (from the task bar) waits
+            // for the run to end.
+            if (runActive_) {
+                closeAfterRun_ = true;
+                return 0;
+            }
             Unload();
             return 0;
         case WM_DESTROY:

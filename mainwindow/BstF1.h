@@ -166,10 +166,14 @@ private:
     int DisplayMode() const;
 
     void EnableTimer1(bool on);
+    // Shows the run window modally for the current mode.
+    void ShowRunWindow(bool manual);
     std::wstring InterruptionDetail() const;
 
     bool windowActivated_ = false;
     bool timer1Enabled_ = false;
+    bool runActive_ = false;      // a run window is open over this one
+    bool closeAfterRun_ = false;  // the window was asked to close during the run
     size_t longestComparisonLine_ = 0;
     std::wstring longestComparisonText_;
     int storedWindowState_ = 0;

@@ -61,6 +61,14 @@ void BstF1::OnFirstActivation() {
 // The daily schedule reads this state to know whether it may start a backup.
 void BstF1::EnableTimer1(bool on) { timer1Enabled_ = on; }
 
+void BstF1::ShowRunWindow(bool manual) {
+    runActive_ = true;
+    Copie runWindow(*this, manual);
+    if (runWindow.Load(hwnd_)) runWindow.Run(hwnd_);
+    runActive_ = false;
+    if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
 // ---- Backup and restore ----
 
 std::wstring BstF1::InterruptionDetail() const {
@@ -97,11 +105,7 @@ void BstF1::StartRun(short manual) {
         run.LastCopyError = 0;
         run.BusyFile.clear();
         run.ErrorCount = 0;
-        {
-            Copie runWindow(*this, manual == 1);
-            runWindow.Load(hwnd_);
-            runWindow.Run(hwnd_);
-        }
+        ShowRunWindow(manual == 1);
         std::wstring message;
         UINT icon = MB_ICONINFORMATION;
         if (!run.WorkStarted) {
@@ -135,11 +139,7 @@ void BstF1::StartRun(short manual) {
 void BstF1::StartComparison() {
     EnableWindow(cmd_[1], FALSE);
     CurrentRun.ErrorCount = 0;
-    {
-        Copie runWindow(*this, true);
-        runWindow.Load(hwnd_);
-        runWindow.Run(hwnd_);
-    }
+    ShowRunWindow(true);
     // An interrupted comparison has not looked at everything: recording it as one
     // "sans copie" would tell the user the copies are up to date.
     if (!CurrentRun.Aborted) RecordLastResult(CurrentRun.ErrorCount == 0);

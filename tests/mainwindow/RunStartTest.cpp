@@ -221,6 +221,22 @@ TEST_F(RunStartTest, InterruptedComparisonRecordsNothing) {
               }());
 }
 
+TEST_F(RunStartTest, ClosingTheMainWindowDuringARunWaitsForItsEnd) {
+    OpenWithLine();
+    static HWND main;
+    main = window->Handle();
+    UINT_PTR closer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (FindWindowW(L"BastideCopie", nullptr)) PostMessageW(main, WM_CLOSE, 0, 0);
+    });
+    window->StartRun(1);
+    KillTimer(nullptr, closer);
+    EXPECT_EQ("ccc", ReadBytes(dir / L"dst\\src\\sous\\c.txt"));
+    EXPECT_TRUE(IsWindow(main));
+    PumpMessagesFor(100);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_NE(std::string::npos, IniText().find("WindowState=0"));
+}
+
 TEST_F(RunStartTest, AHundredThousandLineComparisonKeepsEveryLine) {
     OpenWithLine();
     Copie runWindow(*window, true);
