@@ -8,9 +8,11 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=:77
     if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
         Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
         sleep 1
         echo "Pas d'écran : Bastide s'affiche sur l'écran virtuel $DISPLAY (Xvfb)."
     fi
 fi
 ensure_prefix
-cd "$BUILD/bin" && exec "$WINE" ./Bastide.exe "$@"
+cd "$BUILD/bin" && "$WINE" ./Bastide.exe "$@"
