@@ -60,13 +60,21 @@ std::wstring GroupDigits(long long value) {
     return value < 0 ? L"-" + grouped : grouped;
 }
 
+// Shared with the system: loaded once, never destroyed by a run window.
 HICON ProgramIcon(int id) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, 0));
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
 }
 
+// The folder (3) and drive (8) pictures of the shell, extracted once for the process.
 HICON ShellIcon(int index) {
-    HICON icon = ExtractIconW(GetModuleHandleW(nullptr), L"shell32.dll", index);
-    return reinterpret_cast<UINT_PTR>(icon) > 1 ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+    static HICON folder = nullptr, drive = nullptr;
+    HICON& icon = index == 3 ? folder : drive;
+    if (!icon) {
+        HICON extracted = ExtractIconW(GetModuleHandleW(nullptr), L"shell32.dll", index);
+        icon = reinterpret_cast<UINT_PTR>(extracted) > 1 ? extracted : LoadIconW(nullptr, IDI_APPLICATION);
+    }
+    return icon;
 }
 
 HICON DirectionIcon(int mode) {
@@ -299,6 +307,7 @@ void Copie::CopyRun() {
         }
     }
     ProcessEvents();
+    run.FilesToCopy = 0;
     if (!run.Aborted) RunSelectedLines(true, false);
     ForgetTreeListings();
 
@@ -310,7 +319,8 @@ void Copie::CopyRun() {
         run.StartTimer = WholeSecondsSinceMidnight();
         run.CopiedBytes = 0;
         run.RateBaseBytes = 0;
-        if (run.TotalBytes > 0 && !run.Aborted) RunSelectedLines(false, true);
+        // Files to copy that hold no byte (empty files) are copied all the same.
+        if ((run.TotalBytes > 0 || run.FilesToCopy > 0) && !run.Aborted) RunSelectedLines(false, true);
     }
     EndOfRun();
 }
@@ -348,7 +358,7 @@ void Copie::ComparePass() {
         host_.AddComparisonLine(L"***** Fin de la comparaison");
         AppendLog(L"***** Fin de la comparaison");
     }
-    if (run.TotalBytes != 0) {
+    if (run.TotalBytes != 0 || run.FilesToCopy > 0) {
         std::wstring summary = std::to_wstring(run.FilesToCopy) + L" fichier(s) à copier soit " +
                                FormatSize(static_cast<double>(run.TotalBytes)) + L" (" + GroupDigits(run.TotalBytes) +
                                L" octets)";

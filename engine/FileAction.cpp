@@ -105,7 +105,14 @@ void DeleteSurplusFile(const FileRecord& file, const std::wstring& walkedDir) {
     RunState& run = CurrentRun;
     std::wstring path = walkedDir + file.name;
     View().SetPathLabel(2, path);
-    if (FileOps::Delete(path)) {
+    bool deleted = FileOps::Delete(path);
+    if (!deleted && (file.attributes & FILE_ATTRIBUTE_READONLY)) {
+        // A read-only copy is made a normal file first, as the copy pass does before it
+        // replaces one.
+        ClearReadOnly(path, FILE_ATTRIBUTE_NORMAL);
+        deleted = FileOps::Delete(path);
+    }
+    if (deleted) {
         ++run.FilesDeleted;
         View().SetLabel(3, std::to_wstring(run.FilesDeleted) + L" fichier(s) effacé(s) sur la destination ");
     } else {
@@ -149,6 +156,9 @@ void FileAction(const FileRecord& file, const std::wstring& sourceDir, const std
         run.TotalBytes += static_cast<int64_t>(file.size);
         if (RunMode == ComparisonMode) ListDifference(file, targetDir, status);
         else if (run.SurplusPass) DeleteSurplusFile(file, sourceDir);
+        // Counted as well as measured: an empty file to copy adds no byte, yet it must
+        // be copied.
+        else ++run.FilesToCopy;
         return;
     }
     CopyFileOfDirectory(file, sourceDir, targetDir, isNew);
@@ -216,12 +226,12 @@ std::wstring FoldName(const std::wstring& name) {
 bool TargetIndex::Open(const std::wstring& directory, size_t fileCount) {
     Clear();
     directory_ = directory;
-    if (fileCount <= QueryLimit) {
-        DWORD attributes = FileOps::GetAttributes(directory);
-        exists_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        return exists_;
-    }
-    return List();
+    if (fileCount > QueryLimit && List()) return true;
+    // A small directory, or one whose listing failed: its copies are queried one by one, so
+    // that a listing error never makes every existing copy look missing.
+    DWORD attributes = FileOps::GetAttributes(directory);
+    exists_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return exists_;
 }
 
 bool TargetIndex::List() {
@@ -280,7 +290,10 @@ void TargetIndex::Clear() {
 void ProcessDirectoryFiles(const std::vector<FileRecord>& files, const std::wstring& sourceDir,
                            const std::wstring& targetDir, TargetIndex& target) {
     for (const FileRecord& file : files) {
-        if (!(file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsSkippedSystemFile(file.name)) {
+        // The temporary file of a copy cut short (a killed run) is not the user's: it is
+        // neither copied, restored nor listed; only the removal of surplus files takes it.
+        bool leftover = !CurrentRun.SurplusPass && IsTemporaryCopyName(file.name);
+        if (!(file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsSkippedSystemFile(file.name) && !leftover) {
             DecideFile(file, sourceDir, targetDir, target);
         }
         View().ProcessEvents();

@@ -27,28 +27,11 @@ void ReportMissingSource(const std::wstring& readPath) {
     CurrentRun.Aborted = true;
 }
 
-// The copy of a whole drive X:\ lies in the folder X of the destination.
-void CleanDriveRootLine(const std::wstring& readPath, const std::wstring& writePath) {
-    RunState& run = CurrentRun;
-    std::wstring copy = AddBackslash(writePath) + readPath.substr(0, 1);
-    run.AnalysisOnly = true;
-    run.CopyCancel = 0;
-    run.LineRoot = AddBackslash(copy);
-    wchar_t windows[MAX_PATH + 1] = {};
-    UINT length = GetWindowsDirectoryW(windows, MAX_PATH + 1);
-    run.WindowsDirectory = length > 0 && length <= MAX_PATH ? std::wstring(windows, length) : std::wstring();
-    if (!DestinationExists(readPath)) {
-        run.LastCopyError = 55;
-        run.Aborted = true;
-        run.WorkStarted = true;
-        return;
-    }
-    WalkDirectory(copy, readPath);
-}
-
 void CleanLine(const std::wstring& readPath, const std::wstring& writePath) {
-    if (IsDriveRoot(readPath)) {
-        CleanDriveRootLine(readPath, writePath);
+    // The copy of a whole drive X:\ lies in the folder X of the destination, that of a
+    // share \\server\share in the folder share: it is walked against the drive or share.
+    if (IsDriveRoot(readPath) || IsShareRoot(readPath)) {
+        WalkLineAgainst(LineTarget(readPath, writePath), readPath, true);
         return;
     }
     auto [parent, name] = SplitPath(readPath);
@@ -72,11 +55,14 @@ void RemoveSurplusFiles(RunHost& host) {
         std::wstring readPath = host.SourcePath(i);
         std::wstring writePath = host.DestinationPath(i);
         LoadExclusions(i);
-        if (!SourceSideReadable(readPath)) {
+        if (SourceSideReadable(readPath)) {
+            CleanLine(readPath, writePath);
+        } else if (!IsSpecialFolder(readPath)) {
+            // The copy pass passes over the special folders in silence; any other source
+            // that cannot be read stops the run as it would.
             ReportMissingSource(readPath);
             break;
         }
-        CleanLine(readPath, writePath);
     }
     run.SurplusPass = false;
 }

@@ -133,6 +133,18 @@ void ShowDirectoryCounts() {
     View().ProcessEvents();
 }
 
+// The folder that receives the current line's copy. A destination inside the line's own
+// source (D:\ to D:\Sauv) is not walked as part of the source: each run would copy the
+// backup into itself one level deeper, without end.
+std::wstring g_copyRoot;
+
+bool IsCopyRoot(const std::wstring& directory) {
+    if (g_copyRoot.empty()) return false;
+    std::wstring path = AddBackslash(directory);
+    return CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), g_copyRoot.c_str(),
+                                static_cast<int>(g_copyRoot.size()), TRUE) == CSTR_EQUAL;
+}
+
 void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
     RunState& run = CurrentRun;
     const std::wstring sourceDir = AddBackslash(source);
@@ -172,7 +184,7 @@ void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
 
     for (const auto& [name, attributes] : listing.directories) {
         if (run.Aborted) break;
-        if (IsSkippedDirectory(sourceDir, name)) continue;
+        if (IsSkippedDirectory(sourceDir, name) || IsCopyRoot(sourceDir + name)) continue;
         Walk(sourceDir + name, targetDir + name, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
     }
 }
@@ -197,6 +209,14 @@ bool IsDriveRoot(const std::wstring& path) {
     return path.size() == 2 || path[2] == L'\\';
 }
 
+bool IsShareRoot(const std::wstring& path) {
+    std::wstring trimmed = WithoutTrailingBackslash(path);
+    if (trimmed.size() < 5 || trimmed.compare(0, 2, L"\\\\") != 0) return false;
+    size_t serverEnd = trimmed.find(L'\\', 2);
+    return serverEnd != std::wstring::npos && serverEnd > 2 && serverEnd + 1 < trimmed.size() &&
+           trimmed.find(L'\\', serverEnd + 1) == std::wstring::npos;
+}
+
 std::wstring LineTarget(const std::wstring& readPath, const std::wstring& writeDir) {
     if (IsDriveRoot(readPath)) return AddBackslash(writeDir) + readPath.substr(0, 1);
     return AddBackslash(writeDir) + LastComponent(readPath);
@@ -219,19 +239,34 @@ bool DestinationExists(const std::wstring& writeDir) {
     return true;
 }
 
-void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly) {
+namespace {
+
+// The first steps of every line: the pass's state, and the check that writeDir exists.
+bool PrepareLine(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly) {
     RunState& run = CurrentRun;
     run.AnalysisOnly = analysisOnly;
     run.CopyCancel = 0;
     run.WindowsDirectory = SystemWindowsDirectory();
     run.LineRoot = AddBackslash(readPath);
+    g_copyRoot = AddBackslash(writeDir);
+    if (DestinationExists(writeDir)) return true;
+    run.LastCopyError = DestinationMissing;
+    run.Aborted = true;
+    run.WorkStarted = true;
+    return false;
+}
 
-    if (!DestinationExists(writeDir)) {
-        run.LastCopyError = DestinationMissing;
-        run.Aborted = true;
-        run.WorkStarted = true;
-        return;
-    }
+}  // namespace
+
+void WalkLineAgainst(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly) {
+    if (!PrepareLine(readPath, writeDir, analysisOnly)) return;
+    ClearShownTimingTexts();
+    WalkDirectory(readPath, writeDir);
+}
+
+void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly) {
+    RunState& run = CurrentRun;
+    if (!PrepareLine(readPath, writeDir, analysisOnly)) return;
 
     WIN32_FIND_DATAW data;
     HANDLE find = INVALID_HANDLE_VALUE;
@@ -259,6 +294,8 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
     FileRecord record = RecordFrom(data);
     if (analysisOnly) {
         run.TotalBytes += static_cast<int64_t>(record.size);
+        // A comparison never lists a single-file line; a backup copies it even when empty.
+        if (RunMode != ComparisonMode && !run.SurplusPass) ++run.FilesToCopy;
         return;
     }
     CopySingleFileLine(readPath, writeDir, record);

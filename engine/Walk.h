@@ -15,6 +15,14 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
 // forgets them when it starts and once its analysis is over.
 void ForgetTreeListings();
 
+// The first steps of ProcessLine (the pass's state, the check that writeDir exists), then a
+// walk of readPath against writeDir itself. The surplus pass walks the copy of a whole drive
+// or network share this way, against the drive or share.
+void WalkLineAgainst(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly);
+
+// "\\server\share", with or without a trailing backslash.
+bool IsShareRoot(const std::wstring& path);
+
 // Files of sourceDir first, then its subdirectories, depth first, in listing order.
 void WalkDirectory(const std::wstring& sourceDir, const std::wstring& targetDir);
 

@@ -203,4 +203,51 @@ TEST_F(CopieTest, ReplaceQuestionAnsweredInTheConfirmationDialog) {
     EXPECT_EQ("r", ReadBytes(temp / L"dst\\src\\racine.txt"));
 }
 
+TEST_F(CopieTest, EmptyFilesAreCopiedAndListed) {
+    RemoveTree(temp / L"src");
+    MakeDirs(temp / L"src");
+    WriteBytes(temp / L"src\\vide.txt", "");
+    {
+        WatchedCopie window(host, true);
+        ASSERT_TRUE(window.Load(nullptr));
+        RunMode = 2;
+        window.Run(nullptr);
+        EXPECT_EQ(1, CurrentRun.ErrorCount);
+        EXPECT_EQ(0u, host.comparisonLabel.find(L"1 fichier(s) à copier soit "));
+    }
+    RunMode = 0;
+    CurrentRun = RunState{};
+    WatchedCopie window(host, true);
+    ASSERT_TRUE(window.Load(nullptr));
+    window.Run(nullptr);
+    EXPECT_TRUE(CurrentRun.WorkStarted);
+    EXPECT_TRUE(Exists(temp / L"dst\\src\\vide.txt"));
+}
+
+TEST_F(CopieTest, ADestinationInsideTheSourceIsNotCopiedIntoItself) {
+    SetLine(0, temp / L"src", temp / L"src\\Sauv");
+    MakeDirs(temp / L"src\\Sauv");
+    for (int run = 0; run < 2; ++run) {
+        CurrentRun = RunState{};
+        WatchedCopie window(host, true);
+        ASSERT_TRUE(window.Load(nullptr));
+        window.Run(nullptr);
+    }
+    EXPECT_EQ("alpha", ReadBytes(temp / L"src\\Sauv\\src\\docs\\a.txt"));
+    EXPECT_FALSE(Exists(temp / L"src\\Sauv\\src\\Sauv"));
+}
+
+TEST_F(CopieTest, TheTemporaryFileOfACutCopyIsNeitherCopiedNorKept) {
+    Options.SynchroCopie = -1;
+    const std::wstring leftover = L"~bst00001234.7.tmp";
+    WriteBytes(temp / (L"src\\docs\\" + leftover), "moitié");
+    MakeDirs(temp / L"dst\\src\\docs");
+    WriteBytes(temp / (L"dst\\src\\docs\\" + leftover), "moiti");
+    WatchedCopie window(host, true);
+    ASSERT_TRUE(window.Load(nullptr));
+    window.Run(nullptr);
+    EXPECT_EQ("alpha", ReadBytes(temp / L"dst\\src\\docs\\a.txt"));
+    EXPECT_FALSE(Exists(temp / (L"dst\\src\\docs\\" + leftover)));
+}
+
 }  // namespace

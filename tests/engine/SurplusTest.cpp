@@ -1,5 +1,6 @@
 // Removal of surplus files before a mirrored run.
 #include "engine/Surplus.h"
+#include "engine/Walk.h"
 
 #include "app/Settings.h"
 #include "engine/FileOps.h"
@@ -123,6 +124,24 @@ TEST_F(SurplusTest, ADriveRootLineCleansOnlyItsOwnFolder) {
     EXPECT_TRUE(Exists(temp / (L"Sauv\\" + letter + L"\\photos\\ete.jpg")));
     EXPECT_FALSE(Exists(temp / (L"Sauv\\" + letter + L"\\photos\\efface.jpg")));
     EXPECT_TRUE(Exists(temp / L"Sauv\\autre\\garde.txt"));
+}
+
+TEST_F(SurplusTest, AReadOnlyCopyIsMadeNormalBeforeItIsDeleted) {
+    Put(Copy(L"docs\\protege.txt"), "x", noon);
+    SetFileAttributesW(Copy(L"docs\\protege.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    FileOps::InjectFault(FileOps::Op::Delete, Copy(L"docs\\protege.txt"), ERROR_ACCESS_DENIED, 1);
+    RemoveSurplusFiles(host);
+    EXPECT_FALSE(Exists(Copy(L"docs\\protege.txt")));
+    EXPECT_EQ(1, CurrentRun.FilesDeleted);
+    EXPECT_EQ(0, CurrentRun.ErrorCount);
+}
+
+TEST(ShareRoot, OnlyAServerAndAShareName) {
+    EXPECT_TRUE(IsShareRoot(L"\\\\serveur\\partage"));
+    EXPECT_TRUE(IsShareRoot(L"\\\\serveur\\partage\\"));
+    EXPECT_FALSE(IsShareRoot(L"\\\\serveur\\partage\\dossier"));
+    EXPECT_FALSE(IsShareRoot(L"\\\\serveur\\"));
+    EXPECT_FALSE(IsShareRoot(L"C:\\partage"));
 }
 
 }  // namespace

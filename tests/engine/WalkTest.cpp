@@ -160,6 +160,22 @@ TEST_F(WalkTest, AnalysisAfterTheTreePassWalksItsListingsWithoutListingAgain) {
     EXPECT_EQ(12, CurrentRun.TotalBytes);
 }
 
+TEST_F(WalkTest, ACopyFolderThatCannotBeListedIsQueriedFileByFile) {
+    // Newer copies of more files than are queried one by one: the listing is the usual way.
+    Options.RecentSeul = -1;
+    MakeDirs(Dst() + L"\\Top");
+    FILETIME newer = TimeAt(2030, 1, 1, 0, 0, 0);
+    for (int i = 0; i < 45; ++i) {
+        std::wstring name = L"\\n" + std::to_wstring(i) + L".txt";
+        WriteFileAt(Src() + name, "s", Monday);
+        WriteFileAt(Dst() + L"\\Top" + name, "c", newer);
+    }
+    FileOps::InjectFault(FileOps::Op::FindFirst, Dst() + L"\\Top\\*", ERROR_UNEXP_NET_ERR);
+    ProcessLine(Src(), Dst(), true);
+    // Only the five files of the fixture are to copy: no newer copy is taken for missing.
+    EXPECT_EQ(9, CurrentRun.TotalBytes);
+}
+
 TEST_F(WalkTest, ExclusionModeOneKeepsOnlyTheTopFiles) {
     Exclusions.Mode = 1;
     AnalyseAndCopy(Src(), Dst());
