@@ -90,6 +90,13 @@ void BstF1::StorePlacement() {
         placement.length = sizeof placement;
         GetWindowPlacement(hwnd_, &placement);
         rect = placement.rcNormalPosition;
+        // The normal place is given in work-area coordinates: a task bar at the top or on
+        // the left shifts it from the screen's.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+        }
     } else {
         GetWindowRect(hwnd_, &rect);
     }
@@ -143,6 +150,11 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Activate event comes after the window is shown.
             OnActivate();
             return 0;
+        case WM_ENDSESSION:
+            // Windows is closing the session: the program ends without a close, so the
+            // placement and the configuration are stored now.
+            if (wParam && !unloaded_) StorePlacement();
+            return 0;
         case WM_CLOSE:
             // The run window reads this window's lines until it closes: a close request
             // that reaches the disabled window during a run (from the task bar) waits
@@ -176,8 +188,10 @@ void BstF1::OnCommand(int id, int code, HWND control) {
     if (id >= ids::TabKey && id < ids::TabKey + 3) {
         // The shortcut of a tab: the tab is clicked and keeps the focus.
         if (code == BN_CLICKED && IsWindowEnabled(onglet_)) {
-            SendMessageW(onglet_, TCM_SETCURFOCUS, id - ids::TabKey, 0);
+            // The focus moves first, as a mouse click on the tab does: the box being left
+            // (the program's parameters) stores its text before the display is redone.
             SetFocus(onglet_);
+            SendMessageW(onglet_, TCM_SETCURFOCUS, id - ids::TabKey, 0);
         }
         return;
     }

@@ -168,6 +168,8 @@ private:
     void EnableTimer1(bool on);
     // Shows the run window modally for the current mode.
     void ShowRunWindow(bool manual);
+    // A close asked for during a run is carried out when everything of the run is done.
+    void CloseIfAskedDuringRun();
     std::wstring InterruptionDetail() const;
 
     bool windowActivated_ = false;

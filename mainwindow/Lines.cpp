@@ -162,10 +162,14 @@ void BstF1::SaveLineFromDisplay(const std::wstring& shownSource, const std::wstr
     ReversedLine(source, destination, storedShownSource, storedShownDestination);
     std::wstring storedName = SplitPath(source).second;
     bool sourceSideKept = shownSource == storedShownSource;
-    // A drive root (no last name) or a line without destination cannot be told back from
-    // its reversed display; while that side is left as shown, the stored line keeps what
-    // the display does not show.
-    if (sourceSideKept && !source.empty() && (storedName.empty() || destination.empty())) {
+    if (!source.empty() && storedName.empty()) {
+        // A whole drive is shown as its copy folder, then the drive: each side goes back
+        // as it stands, so the line stays a drive line whichever side was changed.
+        source = shownDestination;
+        destination = shownSource;
+    } else if (sourceSideKept && !source.empty() && destination.empty()) {
+        // A line without destination cannot be told back from its reversed display; while
+        // that side is left as shown, the stored line keeps what the display does not show.
         source = JoinUnder(shownDestination, storedName);
     } else {
         auto [dir, name] = SplitPath(shownSource);

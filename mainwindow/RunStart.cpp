@@ -49,6 +49,8 @@ void BstF1::OnStartClick() {
             StartComparison();
             break;
     }
+    // Once the end message is read and the program after the backup launched.
+    CloseIfAskedDuringRun();
 }
 
 void BstF1::OnFirstActivation() {
@@ -66,6 +68,9 @@ void BstF1::ShowRunWindow(bool manual) {
     Copie runWindow(*this, manual);
     if (runWindow.Load(hwnd_)) runWindow.Run(hwnd_);
     runActive_ = false;
+}
+
+void BstF1::CloseIfAskedDuringRun() {
     if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 

@@ -186,6 +186,21 @@ TEST_F(StartupTest, PlacementIsRestoredAndStoredInTwips) {
     EXPECT_NE(std::string::npos, stored.find("Config=Maison")) << stored;
 }
 
+TEST_F(StartupTest, EndOfTheWindowsSessionStoresPlacementAndConfiguration) {
+    WriteBytes(Ini(), "[Position]\r\nLeft=1500\r\nTop=1200\r\n");
+    Program program(dir.Path(), L"/Bureau");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.FindWindowOf(MainWindowClass(), 20000);
+    ASSERT_NE(nullptr, main);
+    // The session ends: the program is stopped without being closed.
+    SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+    std::string stored = ReadBytes(Ini());
+    EXPECT_NE(std::string::npos, stored.find("Config=Bureau")) << stored;
+    EXPECT_NE(std::string::npos, stored.find("WindowState=0")) << stored;
+    Close(main, program);
+}
+
 TEST_F(StartupTest, ClosingWhileMinimisedKeepsThePreviousPlace) {
     WriteBytes(Ini(), "[Position]\r\nLeft=1500\r\nTop=1200\r\nWindowState=1\r\n");
     Program program(dir.Path(), L"");

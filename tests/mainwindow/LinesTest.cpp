@@ -245,6 +245,11 @@ TEST_F(MainWindowTest, RestoreModeSavesTheInverseOfTheDisplay) {
     Click(window->CmdD(1));
     EXPECT_EQ(L"D:\\", Setting(L"Source1"));
     EXPECT_EQ(L"E:\\Copies\\", Setting(L"Destination1"));
+    // Moving the copy of a whole drive keeps it a drive line.
+    ui.browseAnswers.push_back(L"F:\\Copies\\");
+    Click(window->CmdS(1));
+    EXPECT_EQ(L"D:\\", Setting(L"Source1"));
+    EXPECT_EQ(L"F:\\Copies\\", Setting(L"Destination1"));
 
     ClickTab(0);
     EXPECT_EQ(L"D:\\Retour\\Docs", window->SourcePath(0));

@@ -222,16 +222,19 @@ TEST_F(RunStartTest, InterruptedComparisonRecordsNothing) {
 }
 
 TEST_F(RunStartTest, ClosingTheMainWindowDuringARunWaitsForItsEnd) {
-    OpenWithLine();
     static HWND main;
-    main = window->Handle();
     UINT_PTR closer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
         if (FindWindowW(L"BastideCopie", nullptr)) PostMessageW(main, WM_CLOSE, 0, 0);
     });
-    window->StartRun(1);
+    OpenWithLine("SelectP=1\r\nProgToRun=C:\\outils\\rapport.bat\r\n");
+    main = window->Handle();
+    ui.pumpWhileShown = true;
+    Click(window->Cmd(1));
     KillTimer(nullptr, closer);
     EXPECT_EQ("ccc", ReadBytes(dir / L"dst\\src\\sous\\c.txt"));
-    EXPECT_TRUE(IsWindow(main));
+    // The end message was shown and the program after the backup launched first.
+    EXPECT_EQ(0u, LastMessage().text.find(L"Sauvegarde terminée"));
+    EXPECT_EQ(1u, ui.launches.size());
     PumpMessagesFor(100);
     EXPECT_FALSE(IsWindow(main));
     EXPECT_NE(std::string::npos, IniText().find("WindowState=0"));

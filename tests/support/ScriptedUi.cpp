@@ -1,7 +1,10 @@
 #include "tests/support/ScriptedUi.h"
 
+#include "tests/support/TestSupport.h"
+
 int ScriptedUi::ShowMessage(HWND, const std::wstring& text, const std::wstring& title, UINT flags) {
     messages.push_back({text, title, flags});
+    if (pumpWhileShown) PumpMessagesFor(50);
     if (!messageAnswers.empty()) {
         int answer = messageAnswers.front();
         messageAnswers.pop_front();

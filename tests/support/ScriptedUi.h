@@ -28,6 +28,8 @@ public:
     std::deque<std::wstring> browseAnswers;
     std::deque<std::wstring> openFileAnswers;
     INT_PTR shellResult = 42;
+    // A real box runs a message loop while it is up; set this to do the same.
+    bool pumpWhileShown = false;
     unsigned waveDevices = 1;
 
     std::vector<ShownMessage> messages;
