@@ -11,7 +11,6 @@
 #include <commctrl.h>
 
 namespace {
-BstF1* g_mainWindow = nullptr;
 
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int FormHeightTw = 6600;  // replaced by the layout of the lines
@@ -26,8 +25,6 @@ int FormWidthTw() {
 bool IsInside(HWND window, HWND ancestor) { return window && (window == ancestor || IsChild(ancestor, window)); }
 }  // namespace
 
-BstF1* MainWindow() { return g_mainWindow; }
-
 BstF1::BstF1() {
     // Initialize: the common controls must be ready before any control is created.
     bastide::InitCommonControls();
@@ -37,9 +34,7 @@ BstF1::BstF1() {
     InitCommonControlsEx(&classes);
 }
 
-BstF1::~BstF1() {
-    if (g_mainWindow == this) g_mainWindow = nullptr;
-}
+BstF1::~BstF1() = default;
 
 HICON BstF1::ClassIcon() const { return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BASTIDE)); }
 
@@ -59,7 +54,6 @@ bool BstF1::Load() {
     storedWindowState_ = ReadSettingLong(PositionSection, L"WindowState");
     AutoStartFlag = ReadSettingShort(PositionSection, L"AutoStart");
     if (!CreateForm(nullptr, AppTitle, FormStyle, 0, left, top, FormWidthTw(), FormHeightTw)) return false;
-    g_mainWindow = this;
     RunMode = 0;
     CompareReverse = false;
     CreateControls();
@@ -166,8 +160,7 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Unload();
             return 0;
         case WM_DESTROY:
-            if (g_mainWindow == this) g_mainWindow = nullptr;
-            PostQuitMessage(0);
+                    PostQuitMessage(0);
             return 0;
     }
     return DefaultHandling(message, wParam, lParam);

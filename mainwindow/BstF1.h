@@ -203,5 +203,3 @@ private:
 // A stored moment "dd/mm/yyyy hh:nn:ss" as "ddd d mmmm yyyy à hh:nn" in the user's language.
 std::wstring FormatMoment(const std::wstring& text);
 
-// The one main window of the process (null before Load and after Unload).
-BstF1* MainWindow();
