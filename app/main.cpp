@@ -7,9 +7,14 @@
 #include "mainwindow/BstF1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    if (!StartProgram(ProcessArguments())) return 0;
+    const std::wstring arguments = ProcessArguments();
+    if (!StartProgram(arguments)) {
+        // A scheduled run refused because the program is already open did not back up.
+        ParseCommandLine(arguments);
+        return AutoLaunch ? ExitStopped : 0;
+    }
     BstF1 mainWindow;
-    if (!mainWindow.Load()) return 1;
+    if (!mainWindow.Load()) return AutoLaunch ? ExitStopped : 1;
     mainWindow.Show();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -18,5 +23,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return 0;
+    return AutoLaunch ? UnattendedExitCode() : 0;
 }

@@ -267,7 +267,7 @@ void Copie::RunSelectedLines(bool analysisOnly, bool copyPass) {
         if (!IsLineSelected(i)) continue;
         if (copyPass) CurrentRun.WorkStarted = true;
         LoadExclusions(i);
-        ProcessLine(host_.SourcePath(i), host_.DestinationPath(i), analysisOnly);
+        RunLine(PathsOfLine(i, host_.SourcePath(i), host_.DestinationPath(i)), analysisOnly);
         if (CurrentRun.Aborted) return;
         if (copyPass) {
             host_.ShowLineDone(i);
@@ -283,7 +283,7 @@ void Copie::CopyRun() {
     run.StartTimer = WholeSecondsSinceMidnight();
     run.Aborted = false;
     run.TotalBytes = 0;
-    ForgetTreeListings();
+    BeginEngineRun();
 
     SetProgressStyle(2);
     SetLabel(1, L"Copie de l'arborescence...");
@@ -329,6 +329,7 @@ void Copie::ComparePass() {
     RunState& run = CurrentRun;
     run.Aborted = false;
     run.TotalBytes = 0;
+    BeginEngineRun();
     SetProgressStyle(2);
     run.FilesToCopy = 0;
     SetLabel(1, L"Comparaison en cours...");
@@ -345,7 +346,7 @@ void Copie::ComparePass() {
         host_.AddComparisonLine(header);
         AppendLog(header);
         LoadExclusions(i);
-        ProcessLine(host_.SourcePath(i), host_.DestinationPath(i), true);
+        RunLine(PathsOfLine(i, host_.SourcePath(i), host_.DestinationPath(i)), true);
         if (run.Aborted) break;
     }
 

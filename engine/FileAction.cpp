@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/Settings.h"
+#include "app/TempName.h"
 #include "app/Utils.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
@@ -73,32 +74,57 @@ bool DecideCopy(const std::wstring& name, bool isNew) {
 }
 
 void RecordCopyFailure(DWORD error, const std::wstring& loggedPath, const std::wstring& name) {
-    RunState& run = CurrentRun;
-    ++run.ErrorCount;
-    if (run.ErrorCount == 1) View().ShowFirstError();
-    View().AppendLog(L"Erreur: " + std::to_wstring(error) + L" - " + L"Fichier: " + loggedPath);
-    View().ProcessEvents();
-    if (Options.ContinueOnError == 0) {
-        run.Aborted = true;
-        run.LastCopyError = static_cast<int32_t>(error);
-        if (error == SharingViolation) run.BusyFile = name;
-    }
+    RecordRunError(error, L"Fichier: " + loggedPath);
+    if (Options.ContinueOnError == 0 && error == SharingViolation) CurrentRun.BusyFile = name;
 }
 
 // Copy, retry over a normal file, failure accounting, attribute and time fixes, and the
 // byte count, which is counted even for a failed copy so the percentage can reach 100.
+// After a failed copy the existing copy is left exactly as it was (its data, its time and
+// its attributes), so the next run still sees it as outdated and copies the file again.
 void CopyAndAccount(const std::wstring& sourcePath, const std::wstring& copyPath, const FileRecord& record,
                     const std::wstring& loggedPath) {
     DWORD error = 0;
-    if (!CopyOneFile(sourcePath, copyPath, error)) {
+    bool copied = CopyOneFile(sourcePath, copyPath, error);
+    if (!copied) {
+        DWORD before = FileOps::GetAttributes(copyPath);
         ClearReadOnly(copyPath, FILE_ATTRIBUTE_NORMAL);
-        if (!CopyOneFile(sourcePath, copyPath, error)) RecordCopyFailure(error, loggedPath, record.name);
+        copied = CopyOneFile(sourcePath, copyPath, error);
+        if (!copied) {
+            if (before != INVALID_FILE_ATTRIBUTES) FileOps::SetAttributes(copyPath, before);
+            RecordCopyFailure(error, loggedPath, record.name);
+        }
     }
-    if ((record.attributes & FILE_ATTRIBUTE_READONLY) && Options.DelReadOnly != 0) {
-        ClearReadOnly(copyPath, record.attributes);
+    if (copied) {
+        if ((record.attributes & FILE_ATTRIBUTE_READONLY) && Options.DelReadOnly != 0) {
+            ClearReadOnly(copyPath, record.attributes);
+        }
+        if (Options.SynchroDate != 0) CopyTimeStamps(copyPath, record);
     }
-    if (Options.SynchroDate != 0) CopyTimeStamps(copyPath, record);
     CurrentRun.CopiedBytes += static_cast<int64_t>(record.size);
+}
+
+// The temporary files that copies cut short (a killed run, a power cut) left in a target
+// folder: removed before the first copy into the folder. Only names the copy itself gives
+// are taken, never a user's file.
+void RemoveLeftovers(const std::wstring& targetDir) {
+    static std::wstring lastSwept;
+    if (targetDir == lastSwept) return;
+    lastSwept = targetDir;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FileOps::FindFirst(targetDir + L"~bst*.tmp", data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    std::vector<std::wstring> leftovers;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(data.cFileName)) {
+            leftovers.emplace_back(data.cFileName);
+        }
+    } while (FileOps::FindNext(find, data));
+    FileOps::FindClose(find);
+    for (const std::wstring& name : leftovers) {
+        FileOps::SetAttributes(targetDir + name, FILE_ATTRIBUTE_NORMAL);
+        FileOps::Delete(targetDir + name);
+    }
 }
 
 void DeleteSurplusFile(const FileRecord& file, const std::wstring& walkedDir) {
@@ -142,6 +168,7 @@ void CopyFileOfDirectory(const FileRecord& file, const std::wstring& sourceDir, 
     run.CopyThisFile = DecideCopy(file.name, isNew);
     if (!run.CopyThisFile) return;
     ShowProgress(file.name, sourceDir, targetDir);
+    RemoveLeftovers(targetDir);
     std::wstring sourcePath = sourceDir + file.name;
     CopyAndAccount(sourcePath, targetDir + file.name, file, sourcePath);
     ShowProgress(file.name, sourceDir, targetDir);
@@ -172,9 +199,20 @@ void ShowAnalysedFile(const std::wstring& path) {
     }
 }
 
+// A mirrored backup or restore brings every copy back to its source's version, a copy
+// newer than its source too.
+bool MirroredRun() { return Options.SynchroCopie != 0 && RunMode != ComparisonMode; }
+
 void DecideFile(const FileRecord& file, const std::wstring& sourceDir, const std::wstring& targetDir,
                 TargetIndex& target) {
     const FileRecord* copy = target.Find(file.name);
+    if (CurrentRun.SurplusPass) {
+        // Only what has no counterpart in the source is removed. An outdated copy stays until
+        // the copy pass replaces it through a temporary file: a copy that then fails (a file
+        // in use, a full disk) leaves the previous copy, never none.
+        if (!copy) FileAction(file, sourceDir, targetDir, L" n'existe pas", true);
+        return;
+    }
     if (Config.Modifie == 0 && RunMode != ComparisonMode) {
         // Every file is copied, without comparing.
         if (copy) FileAction(file, sourceDir, targetDir, L" à remplacer", false);
@@ -190,7 +228,7 @@ void DecideFile(const FileRecord& file, const std::wstring& sourceDir, const std
     if (file.size == copy->size && file.attributes == copy->attributes && cmp == 0) return;  // up to date
     if (cmp == 1) {
         FileAction(file, sourceDir, targetDir, L" est plus ancien", false);
-    } else if (cmp == -1 && Options.RecentSeul == 0) {
+    } else if (cmp == -1 && (Options.RecentSeul == 0 || MirroredRun())) {
         FileAction(file, sourceDir, targetDir, L" est plus récent", false);
     }
     // Same time with another size or attributes, or a newer copy kept: nothing to do.
@@ -292,7 +330,7 @@ void ProcessDirectoryFiles(const std::vector<FileRecord>& files, const std::wstr
     for (const FileRecord& file : files) {
         // The temporary file of a copy cut short (a killed run) is not the user's: it is
         // neither copied, restored nor listed; only the removal of surplus files takes it.
-        bool leftover = !CurrentRun.SurplusPass && IsTemporaryCopyName(file.name);
+        bool leftover = !CurrentRun.SurplusPass && IsTemporaryName(file.name);
         if (!(file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsSkippedSystemFile(file.name) && !leftover) {
             DecideFile(file, sourceDir, targetDir, target);
         }
@@ -304,7 +342,13 @@ void ProcessDirectoryFiles(const std::vector<FileRecord>& files, const std::wstr
 void CopySingleFileLine(const std::wstring& readPath, const std::wstring& writeDir, const FileRecord& record) {
     std::wstring sourcePath = readPath;
     if (!sourcePath.empty() && sourcePath.back() == L'\\') sourcePath.pop_back();
-    CopyAndAccount(sourcePath, AddBackslash(writeDir) + record.name, record, readPath);
+    std::wstring copyPath = AddBackslash(writeDir) + record.name;
+    // An empty folder of the file's name, left where the copy goes by a run that found the
+    // file missing, would make every copy fail: it goes. One that holds anything stays.
+    DWORD attributes = FileOps::GetAttributes(copyPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) FileOps::RemoveDir(copyPath);
+    RemoveLeftovers(AddBackslash(writeDir));
+    CopyAndAccount(sourcePath, copyPath, record, readPath);
 }
 
 int CompareFileTimes(const FileRecord& source, const FileRecord& copy) {
@@ -357,4 +401,16 @@ void ShowProgress(const std::wstring& name, const std::wstring& sourceDir, const
     View().SetProgress(run.PercentDone);
     View().SetLabel(3, PercentLine(run.PercentDone, run.CopiedBytes));
     View().ProcessEvents();
+}
+
+void RecordRunError(DWORD error, const std::wstring& logLine) {
+    RunState& run = CurrentRun;
+    ++run.ErrorCount;
+    if (run.ErrorCount == 1) View().ShowFirstError();
+    View().AppendLog(L"Erreur: " + std::to_wstring(error) + L" - " + logLine);
+    View().ProcessEvents();
+    if (Options.ContinueOnError == 0) {
+        run.Aborted = true;
+        run.LastCopyError = static_cast<int32_t>(error);
+    }
 }

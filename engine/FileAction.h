@@ -73,5 +73,9 @@ bool CopyOneFile(const std::wstring& source, const std::wstring& copy, DWORD& er
 void ClearReadOnly(const std::wstring& path, DWORD attributes);
 void CopyTimeStamps(const std::wstring& copy, const FileRecord& source);
 
+// A failure of the run: counted, logged as "Erreur: " + code + " - " + logLine, the
+// first-error marks shown; with ContinueOnError off it stops the run with that code.
+void RecordRunError(DWORD error, const std::wstring& logLine);
+
 // The copy progress labels: file name, source and target directories, percentage.
 void ShowProgress(const std::wstring& name, const std::wstring& sourceDir, const std::wstring& targetDir);

@@ -101,8 +101,7 @@ std::wstring NtPath(const std::wstring& path) {
 }  // namespace
 
 std::wstring SystemPath(const std::wstring& path) {
-    // CreateDirectoryW refuses names past MAX_PATH - 12 in the short form.
-    if (path.size() < MAX_PATH - 12 || StartsWith(path, L"\\\\?\\")) return path;
+    if (StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) return path;
     if (StartsWith(path, L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
     if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
     return path;
@@ -180,6 +179,19 @@ HANDLE OpenWrite(const std::wstring& path) {
     return Track(CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
                  path);
+}
+
+HANDLE OpenDirectory(const std::wstring& path) {
+    if (Fails(Op::OpenDir, path)) return INVALID_HANDLE_VALUE;
+    return Track(CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                 path);
+}
+
+bool RemoveDir(const std::wstring& path) {
+    if (Fails(Op::Delete, path)) return false;
+    return RemoveDirectoryW(SystemPath(path).c_str()) != FALSE;
 }
 
 bool Read(HANDLE file, void* buffer, DWORD size, DWORD& got) {

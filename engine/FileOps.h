@@ -26,10 +26,13 @@ enum class Op {
     Move,
     Delete,
     Copy,           // the plain system copy
+    OpenDir,        // a folder opened to read its identity
     Count
 };
 
-// Paths longer than the classic limit are passed to the system in their long form.
+// Full paths are passed to the system in their long form (\\?\), which names exactly the
+// file of a listing: no device name (AUX, COM1), no trailing dot or space removed, no length
+// limit. The caller resolves "." and ".." first; relative paths pass as they are.
 std::wstring SystemPath(const std::wstring& path);
 
 // ---- Listings ----
@@ -51,6 +54,8 @@ bool Copy(const std::wstring& from, const std::wstring& to);  // CopyFileW; fail
 HANDLE OpenRead(const std::wstring& path);         // shared for reading only
 HANDLE CreateWrite(const std::wstring& path);      // a new file; fails when it exists
 HANDLE OpenWrite(const std::wstring& path);        // an existing file, read and write
+HANDLE OpenDirectory(const std::wstring& path);    // a folder, for its identity only
+bool RemoveDir(const std::wstring& path);          // an empty folder (counted as Delete)
 bool Read(HANDLE file, void* buffer, DWORD size, DWORD& got);
 bool Write(HANDLE file, const void* buffer, DWORD size);
 // Zero fields of info are left unchanged.

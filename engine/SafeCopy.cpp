@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "app/TempName.h"
 #include "engine/FileOps.h"
 
 namespace {
@@ -17,12 +18,7 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-std::wstring TemporaryPath(const std::wstring& copy) {
-    static unsigned counter = 0;
-    wchar_t name[48];
-    swprintf(name, 48, L"~bst%08lx.%u.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
-    return DirectoryOf(copy) + name;
-}
+std::wstring TemporaryPath(const std::wstring& copy) { return DirectoryOf(copy) + NewTemporaryName(); }
 
 // A new temporary file beside the copy; an existing file of that name is left alone.
 HANDLE CreateTemporary(const std::wstring& copy, std::wstring& path) {
@@ -124,6 +120,3 @@ bool CopyWithSystem(const std::wstring& source, const std::wstring& copy, DWORD&
     return done;
 }
 
-bool IsTemporaryCopyName(const std::wstring& name) {
-    return name.size() > 8 && name.compare(0, 4, L"~bst") == 0 && name.compare(name.size() - 4, 4, L".tmp") == 0;
-}

@@ -3,7 +3,7 @@
 // goes to a temporary file in the target directory, which takes the source's time stamp
 // and attributes and then replaces the old copy in one rename. Whatever goes wrong (a
 // full disk, a file in use, an interruption), the old copy stays as it was and the
-// temporary file is removed.
+// temporary file is removed. Temporary names come from app/TempName.h.
 #include <windows.h>
 
 #include <cstdint>
@@ -19,6 +19,3 @@ bool CopyInBlocks(const std::wstring& source, const std::wstring& copy, CopyProg
 
 // The plain system copy (CopyFileW) into the temporary file, then the same rename.
 bool CopyWithSystem(const std::wstring& source, const std::wstring& copy, DWORD& error);
-
-// The temporary files are named "~bst" + process id + "." + counter + ".tmp".
-bool IsTemporaryCopyName(const std::wstring& name);

@@ -10,32 +10,20 @@
 
 namespace {
 
-// Whether the side a line reads from is there to compare with: a file, or a folder or
-// drive that can be listed. Nothing of a line is deleted otherwise: an unplugged disk, a
-// drive letter that moved or a renamed folder must not wipe its backup.
-bool SourceSideReadable(const std::wstring& readPath) {
-    std::wstring path = readPath;
-    if (!IsDriveRoot(path) && !path.empty() && path.back() == L'\\') path.pop_back();
-    DWORD attributes = FileOps::GetAttributes(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-    TargetIndex listing;
-    return listing.OpenListing(AddBackslash(readPath)) == TargetIndex::State::Present;
-}
-
-void ReportMissingSource(const std::wstring& readPath) {
-    View().ShowCriticalMessage(L"Répertoire source '" + AddBackslash(readPath) + L"' non trouvé.", AppTitle);
-    CurrentRun.Aborted = true;
-}
-
-void CleanLine(const std::wstring& readPath, const std::wstring& writePath) {
+void CleanLine(const LinePaths& paths) {
     // The copy of a whole drive X:\ lies in the folder X of the destination, that of a
     // share \\server\share in the folder share: it is walked against the drive or share.
-    if (IsDriveRoot(readPath) || IsShareRoot(readPath)) {
-        WalkLineAgainst(LineTarget(readPath, writePath), readPath, true);
+    // A restore of a whole drive walks the drive against its copy folder.
+    if (paths.intoWriteDir) {
+        WalkLineAgainst(paths.write, paths.read, true);
         return;
     }
-    auto [parent, name] = SplitPath(readPath);
-    std::wstring copy = name.empty() ? writePath : AddBackslash(writePath) + name;
+    if (IsDriveRoot(paths.read) || IsShareRoot(paths.read)) {
+        WalkLineAgainst(LineTarget(paths.read, paths.write), paths.read, true);
+        return;
+    }
+    auto [parent, name] = SplitPath(paths.read);
+    std::wstring copy = name.empty() ? paths.write : AddBackslash(paths.write) + name;
     ProcessLine(copy, parent, true);
 }
 
@@ -52,17 +40,13 @@ void RemoveSurplusFiles(RunHost& host) {
     run.SurplusPass = true;
     for (int i = 0; i <= MaxLineIndex && !run.Aborted; ++i) {
         if (!IsLineSelected(i)) continue;
-        std::wstring readPath = host.SourcePath(i);
-        std::wstring writePath = host.DestinationPath(i);
+        LinePaths paths = PathsOfLine(i, host.SourcePath(i), host.DestinationPath(i));
         LoadExclusions(i);
-        if (SourceSideReadable(readPath)) {
-            CleanLine(readPath, writePath);
-        } else if (!IsSpecialFolder(readPath)) {
-            // The copy pass passes over the special folders in silence; any other source
-            // that cannot be read stops the run as it would.
-            ReportMissingSource(readPath);
-            break;
-        }
+        // Nothing of a line is deleted when the side it reads from is not there to compare
+        // with: an unplugged disk, a drive letter that moved or a renamed folder must not
+        // wipe its backup. The missing source is an error of the run, reported once.
+        if (SourceOfLineReadable(paths)) CleanLine(paths);
+        else RunLine(paths, true);
     }
     run.SurplusPass = false;
 }

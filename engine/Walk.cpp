@@ -4,6 +4,7 @@
 
 #include <cwctype>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr short ComparisonMode = 2;
 constexpr int32_t DestinationMissing = 55;
+constexpr int32_t NoMedium = 21;
 constexpr size_t EntriesBetweenEvents = 256;
 
 struct SourceListing {
@@ -118,13 +120,16 @@ bool ListSourceOnce(const std::wstring& sourceDir, SourceListing& listing) {
     return true;
 }
 
-void ReportUnreadableSource(const std::wstring& sourceDir, bool isLink) {
+// A source folder that cannot be listed in the copy pass: the user is told (a run nobody
+// watches shows no box) and the run counts it, so it never ends "sans erreur".
+void ReportUnreadableSource(const std::wstring& sourceDir) {
     if (CurrentRun.AnalysisOnly) return;
     // The compatibility links of a profile ("Mes documents", "Application Data", ...) refuse
     // to be listed; their contents are reached through the real folders.
-    if (IsSpecialFolder(sourceDir) || isLink) return;
+    if (IsSpecialFolder(sourceDir)) return;
     View().ShowCriticalMessage(L"Répertoire source '" + sourceDir + L"' non trouvé.", AppTitle);
-    CurrentRun.Aborted = true;
+    RecordRunError(ERROR_PATH_NOT_FOUND, L"Répertoire source '" + sourceDir + L"' non trouvé.");
+    CurrentRun.WorkStarted = true;
 }
 
 void ShowDirectoryCounts() {
@@ -133,26 +138,137 @@ void ShowDirectoryCounts() {
     View().ProcessEvents();
 }
 
-// The folder that receives the current line's copy. A destination inside the line's own
-// source (D:\ to D:\Sauv) is not walked as part of the source: each run would copy the
-// backup into itself one level deeper, without end.
-std::wstring g_copyRoot;
+// What one run has already said, so that a pass that meets the same fault again does not
+// count or report it twice: target folders that could not be created, line sources that
+// are missing, folders passed over because they are links.
+struct RunMemory {
+    std::unordered_set<std::wstring> failedTargets;  // folded paths, with their backslash
+    std::unordered_set<std::wstring> missingSources;
+    std::unordered_set<std::wstring> linksPassed;
+    void Clear() {
+        failedTargets.clear();
+        missingSources.clear();
+        linksPassed.clear();
+    }
+};
 
-bool IsCopyRoot(const std::wstring& directory) {
-    if (g_copyRoot.empty()) return false;
-    std::wstring path = AddBackslash(directory);
-    return CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), g_copyRoot.c_str(),
-                                static_cast<int>(g_copyRoot.size()), TRUE) == CSTR_EQUAL;
+RunMemory g_memory;
+
+// The identity of a folder on its volume: what two paths of one folder share (two drive
+// letters for one folder, a short and a long name), whatever their text.
+struct FolderIdentity {
+    DWORD serial = 0;
+    uint64_t index = 0;
+    bool known = false;
+    bool operator==(const FolderIdentity& other) const {
+        return known && other.known && serial == other.serial && index == other.index;
+    }
+};
+
+FolderIdentity IdentityOf(const std::wstring& directory) {
+    FolderIdentity identity;
+    HANDLE folder = FileOps::OpenDirectory(directory);
+    if (folder == INVALID_HANDLE_VALUE) return identity;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(folder, &info)) {
+        identity.serial = info.dwVolumeSerialNumber;
+        identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        identity.known = true;
+    }
+    FileOps::Close(folder);
+    return identity;
 }
 
-void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
+// The folders of the current line's copy: the destination folder and the folder that
+// receives the copy (the target of the line's top walk). A destination inside the line's
+// own source (D:\ to D:\Sauv, or D:\Docs to D:\Docs) is never walked as part of the source:
+// each run would copy the backup into itself one level deeper, and two names for one
+// folder would recurse without end. The folders are known by their identity, so another
+// drive letter or a short name for them is recognised too.
+class CopyFolders {
+public:
+    void Reset(const std::wstring& writeDir) {
+        *this = CopyFolders{};
+        writeDir_ = writeDir;
+    }
+    void Learn(const std::wstring& sourceDir, const std::wstring& targetDir) {
+        FolderIdentity source = IdentityOf(sourceDir);
+        Add(targetDir, source);
+        if (!writeDir_.empty()) Add(writeDir_, source);
+    }
+    bool Contains(const std::wstring& parentDir, const std::wstring& name) const {
+        for (const Folder& folder : folders_) {
+            if (!folder.foldedName.empty() && FoldName(name) != folder.foldedName) continue;
+            if (IdentityOf(parentDir + name) == folder.identity) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Folder {
+        FolderIdentity identity;
+        std::wstring foldedName;  // its last name; empty: any folder may be it
+    };
+    // Only a folder on the walked source's volume can be met in the walk.
+    void Add(const std::wstring& path, const FolderIdentity& source) {
+        Folder folder;
+        folder.identity = IdentityOf(path);
+        if (!folder.identity.known || !source.known || folder.identity.serial != source.serial) return;
+        std::wstring name = LastComponent(AddBackslash(path));
+        // A short name (SAUVEG~1) may stand for any long one.
+        folder.foldedName = name.find(L'~') == std::wstring::npos ? FoldName(name) : std::wstring();
+        folders_.push_back(folder);
+    }
+
+    std::wstring writeDir_;
+    std::vector<Folder> folders_;
+};
+
+CopyFolders g_copyFolders;
+
+std::wstring FoldedPath(const std::wstring& path) { return FoldName(AddBackslash(path)); }
+
+// A target folder that cannot be created (a file in its place, access refused, no medium):
+// an error of the run, once; its files and subfolders are not attempted one by one.
+void ReportTargetNotCreated(const std::wstring& targetDir, DWORD error) {
+    if (!g_memory.failedTargets.insert(FoldedPath(targetDir)).second) return;
+    RecordRunError(error == 0 ? ERROR_PATH_NOT_FOUND : error, L"Répertoire non créé: " + targetDir);
+}
+
+bool TargetFailedBefore(const std::wstring& targetDir) {
+    return !g_memory.failedTargets.empty() && g_memory.failedTargets.count(FoldedPath(targetDir)) != 0;
+}
+
+// Symbolic links, junctions and mount points lead elsewhere (often to a parent folder,
+// which would be copied into itself without end): they are passed over, said once a run.
+void PassOverLink(const std::wstring& path) {
+    if (CurrentRun.SurplusPass || RunMode == ComparisonMode) return;
+    if (!g_memory.linksPassed.insert(FoldedPath(path)).second) return;
+    View().AppendLog(L"Lien non parcouru: " + AddBackslash(path));
+}
+
+// Creates a missing target folder when the pass calls for it; false when it is missing
+// afterwards and the pass needs it.
+bool EnsureTarget(const std::wstring& targetDir, bool exists) {
+    if (exists || !(CreatesDirectoriesInAnalysis() || !CurrentRun.AnalysisOnly)) return exists;
+    DWORD error = 0;
+    if (CreateDirectoryChain(targetDir, &error)) {
+        ++CurrentRun.DirsCreated;
+        return true;
+    }
+    ReportTargetNotCreated(targetDir, error);
+    return false;
+}
+
+void Walk(const std::wstring& source, const std::wstring& target, int depth) {
     RunState& run = CurrentRun;
     const std::wstring sourceDir = AddBackslash(source);
     const std::wstring targetDir = AddBackslash(target);
+    if (!run.SurplusPass && TargetFailedBefore(targetDir)) return;
 
     SourceListing listing;
     if (!ListSourceOnce(sourceDir, listing)) {
-        ReportUnreadableSource(sourceDir, isLink);
+        ReportUnreadableSource(sourceDir);
         return;
     }
 
@@ -170,11 +286,13 @@ void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
     } else {
         targetExists = treePass ? IsExistingDirectory(targetDir) : index.Open(targetDir, listing.files.size());
         ++run.DirsRead;
+        targetExists = EnsureTarget(targetDir, targetExists);
+        if (!targetExists && (!run.AnalysisOnly || TargetFailedBefore(targetDir))) {
+            if (CreatesDirectoriesInAnalysis()) ShowDirectoryCounts();
+            return;
+        }
     }
-    if (!targetExists && (CreatesDirectoriesInAnalysis() || !run.AnalysisOnly)) {
-        targetExists = CreateDirectoryChain(targetDir);
-        if (targetExists) ++run.DirsCreated;
-    }
+    if (depth == 0) g_copyFolders.Learn(sourceDir, targetDir);
     if (CreatesDirectoriesInAnalysis()) ShowDirectoryCounts();
     if ((targetExists || run.AnalysisOnly) && !treePass) {
         ProcessDirectoryFiles(listing.files, sourceDir, targetDir, index);
@@ -184,8 +302,13 @@ void Walk(const std::wstring& source, const std::wstring& target, bool isLink) {
 
     for (const auto& [name, attributes] : listing.directories) {
         if (run.Aborted) break;
-        if (IsSkippedDirectory(sourceDir, name) || IsCopyRoot(sourceDir + name)) continue;
-        Walk(sourceDir + name, targetDir + name, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+        if (IsSkippedDirectory(sourceDir, name)) continue;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            PassOverLink(sourceDir + name);
+            continue;
+        }
+        if (g_copyFolders.Contains(sourceDir, name)) continue;
+        Walk(sourceDir + name, targetDir + name, depth + 1);
     }
 }
 
@@ -241,6 +364,13 @@ bool DestinationExists(const std::wstring& writeDir) {
 
 namespace {
 
+// Whether the drive root that receives a line can be read: a drive listed by the system may
+// hold no medium (an empty card reader, a disconnected network drive).
+bool DriveRootReadable(const std::wstring& root) {
+    TargetIndex listing;
+    return listing.OpenListing(AddBackslash(root)) == TargetIndex::State::Present;
+}
+
 // The first steps of every line: the pass's state, and the check that writeDir exists.
 bool PrepareLine(const std::wstring& readPath, const std::wstring& writeDir, bool analysisOnly) {
     RunState& run = CurrentRun;
@@ -248,9 +378,12 @@ bool PrepareLine(const std::wstring& readPath, const std::wstring& writeDir, boo
     run.CopyCancel = 0;
     run.WindowsDirectory = SystemWindowsDirectory();
     run.LineRoot = AddBackslash(readPath);
-    g_copyRoot = AddBackslash(writeDir);
-    if (DestinationExists(writeDir)) return true;
-    run.LastCopyError = DestinationMissing;
+    g_copyFolders.Reset(writeDir);
+    int32_t missing = 0;
+    if (!DestinationExists(writeDir)) missing = DestinationMissing;
+    else if (IsDriveRoot(writeDir) && !DriveRootReadable(writeDir)) missing = NoMedium;
+    if (missing == 0) return true;
+    run.LastCopyError = missing;
     run.Aborted = true;
     run.WorkStarted = true;
     return false;
@@ -273,14 +406,11 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
     if (!IsDriveRoot(readPath)) find = FileOps::FindFirst(WithoutTrailingBackslash(readPath), data);
 
     if (find == INVALID_HANDLE_VALUE) {
-        // A drive root, or a path that does not exist (the walk then reports it).
-        std::wstring target = LineTarget(readPath, writeDir);
-        if ((CreatesDirectoriesInAnalysis() || !analysisOnly) && !IsExistingDirectory(target) &&
-            CreateDirectoryChain(target)) {
-            ++run.DirsCreated;  // only what was really created: the count is shown to the user
-        }
+        // A drive or share root (never found by a search of its own), or a path that does
+        // not exist: nothing is created for the latter (it may have been a single file),
+        // and the walk reports it.
         ClearShownTimingTexts();
-        WalkDirectory(readPath, AddBackslash(target));
+        WalkDirectory(readPath, LineTarget(readPath, writeDir));
         return;
     }
     FileOps::FindClose(find);
@@ -303,9 +433,12 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
 
 void ForgetTreeListings() { g_treeListings.Clear(); }
 
-void WalkDirectory(const std::wstring& sourceDir, const std::wstring& targetDir) {
-    Walk(sourceDir, targetDir, false);
+void BeginEngineRun() {
+    g_treeListings.Clear();
+    g_memory.Clear();
 }
+
+void WalkDirectory(const std::wstring& sourceDir, const std::wstring& targetDir) { Walk(sourceDir, targetDir, 0); }
 
 bool IsSkippedSystemFile(const std::wstring& name) {
     static const wchar_t* const names[] = {L"pagefile.sys", L"hiberfil.sys", L"thumbs.db", L"ntuser.dat",
@@ -342,16 +475,139 @@ bool IsExcludedDirectory(const std::wstring& path) {
     }
 }
 
-bool CreateDirectoryChain(const std::wstring& path) {
+bool CreateDirectoryChain(const std::wstring& path, DWORD* error) {
     const std::wstring full = AddBackslash(path);
     // Most often only the last directory is missing: one call then does it.
-    if (!FileOps::CreateDir(full) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        size_t end = full.find(L'\\');
-        if (end != std::wstring::npos) end = full.find(L'\\', end + 1);
-        while (end != std::wstring::npos) {
-            FileOps::CreateDir(full.substr(0, end + 1));
-            end = full.find(L'\\', end + 1);
+    DWORD lastError = 0;
+    if (!FileOps::CreateDir(full)) {
+        lastError = GetLastError();
+        if (lastError != ERROR_ALREADY_EXISTS) {
+            size_t end = full.find(L'\\');
+            if (end != std::wstring::npos) end = full.find(L'\\', end + 1);
+            while (end != std::wstring::npos) {
+                if (!FileOps::CreateDir(full.substr(0, end + 1))) lastError = GetLastError();
+                end = full.find(L'\\', end + 1);
+            }
         }
     }
-    return IsExistingDirectory(full);
+    if (IsExistingDirectory(full)) return true;
+    if (error) *error = lastError;
+    return false;
+}
+
+// ---- Lines ----
+
+namespace {
+
+bool IsAbsolute(const std::wstring& path) {
+    return (path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\') ||
+           path.compare(0, 2, L"\\\\") == 0;
+}
+
+// The line's side is read in reverse (a restore, or a comparison from the destination):
+// the copy of a whole drive X:\ lies in the folder X of the destination.
+bool ReadsDriveCopy(int line) {
+    bool reversed = RunMode == 1 || (RunMode == ComparisonMode && CompareReverse);
+    return reversed && line >= 0 && static_cast<size_t>(line) < Config.Sources.size() &&
+           IsDriveRoot(Trim(Config.Sources[static_cast<size_t>(line)]));
+}
+
+// Where the copy of a missing read path would be: a file there tells that the line was a
+// single file.
+bool CopyIsFile(const LinePaths& paths) {
+    if (paths.intoWriteDir || IsDriveRoot(paths.read)) return false;
+    DWORD attributes = FileOps::GetAttributes(LineTarget(paths.read, paths.write));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+enum class SourceState { Readable, Missing, MissingFile };
+
+SourceState StateOfSource(const LinePaths& paths) {
+    std::wstring path = paths.read;
+    if (!IsDriveRoot(path)) path = WithoutTrailingBackslash(path);
+    DWORD attributes = FileOps::GetAttributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return SourceState::Readable;
+    }
+    // A share root answers no attribute query of its own: its listing tells, as for a folder.
+    if (attributes != INVALID_FILE_ATTRIBUTES || IsShareRoot(path)) {
+        TargetIndex listing;
+        if (listing.OpenListing(AddBackslash(path)) == TargetIndex::State::Present) return SourceState::Readable;
+    }
+    return CopyIsFile(paths) ? SourceState::MissingFile : SourceState::Missing;
+}
+
+// A line whose source is not there (an unplugged disk, a renamed folder, a deleted file) is
+// an error of the run, said once: the box for a watched run, the log and the count always.
+void ReportMissingSource(const LinePaths& paths, SourceState state) {
+    std::wstring shown = state == SourceState::MissingFile ? WithoutTrailingBackslash(paths.read)
+                                                            : AddBackslash(paths.read);
+    if (!g_memory.missingSources.insert(FoldedPath(shown)).second) return;
+    CurrentRun.WorkStarted = true;
+    if (state == SourceState::MissingFile) {
+        RecordRunError(ERROR_FILE_NOT_FOUND, L"Fichier: " + shown);
+        return;
+    }
+    std::wstring text = L"Répertoire source '" + shown + L"' non trouvé.";
+    View().ShowCriticalMessage(text, AppTitle);
+    RecordRunError(ERROR_PATH_NOT_FOUND, text);
+}
+
+}  // namespace
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring text = Trim(path);
+    for (wchar_t& c : text)
+        if (c == L'/') c = L'\\';
+    if (!IsAbsolute(text) || text.compare(0, 4, L"\\\\?\\") == 0) return text;
+    bool share = text[0] == L'\\';
+    size_t rootEnd = share ? text.find(L'\\', text.find(L'\\', 2) + 1) : 2;
+    if (rootEnd == std::wstring::npos) return text;  // "\\server\share" alone
+    std::wstring root = text.substr(0, rootEnd);
+    std::vector<std::wstring> parts;
+    size_t start = rootEnd + 1;
+    while (start <= text.size()) {
+        size_t end = text.find(L'\\', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring part = text.substr(start, end - start);
+        if (part == L"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::wstring full = root + L"\\";
+    for (size_t i = 0; i < parts.size(); ++i) full += (i ? L"\\" : L"") + parts[i];
+    if (!parts.empty() && text.back() == L'\\') full += L'\\';
+    return full;
+}
+
+LinePaths PathsOfLine(int line, const std::wstring& shownRead, const std::wstring& shownWrite) {
+    LinePaths paths;
+    paths.read = FullPath(shownRead);
+    paths.write = FullPath(shownWrite);
+    if (ReadsDriveCopy(line)) {
+        // Exactly the inverse of the backup: the drive's copy folder back onto the drive root.
+        std::wstring drive = Trim(Config.Sources[static_cast<size_t>(line)]);
+        paths.read = LineTarget(drive, paths.read);
+        paths.intoWriteDir = true;
+    }
+    return paths;
+}
+
+bool SourceOfLineReadable(const LinePaths& paths) { return StateOfSource(paths) == SourceState::Readable; }
+
+void RunLine(const LinePaths& paths, bool analysisOnly) {
+    if (RunMode != ComparisonMode) {
+        SourceState state = StateOfSource(paths);
+        if (state != SourceState::Readable) {
+            // The destination is checked first, as for any line: a missing destination
+            // stops the run with its own message.
+            if (PrepareLine(paths.read, paths.write, analysisOnly)) ReportMissingSource(paths, state);
+            return;
+        }
+    }
+    if (paths.intoWriteDir) WalkLineAgainst(paths.read, paths.write, analysisOnly);
+    else ProcessLine(paths.read, paths.write, analysisOnly);
 }

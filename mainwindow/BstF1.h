@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+// The exit code of an unattended run ("/Auto"), for the task scheduler's history.
+constexpr int ExitClean = 0;       // completed without error
+constexpr int ExitWithErrors = 1;  // completed, with errors
+constexpr int ExitStopped = 2;     // stopped, or nothing could be run
+int UnattendedExitCode();
+
 class BstF1 : public Form, public RunHost {
 public:
     BstF1();

@@ -6,6 +6,7 @@
 #include "dialogs/VisuErrFrm.h"
 #include "engine/Copie.h"
 #include "engine/RunState.h"
+#include "engine/Walk.h"
 #include "mainwindow/BstF1.h"
 
 namespace {
@@ -21,7 +22,26 @@ std::wstring Now() {
 
 const wchar_t* const ResultKeys[3] = {L"Save", L"Rest", L"Comp"};
 
+// What an unattended run tells the task scheduler; stopped until a run has said otherwise.
+int g_unattendedExitCode = ExitStopped;
+
+bool AnyLineSelected() {
+    for (int i = 0; i <= MaxLineIndex; ++i)
+        if (IsLineSelected(i)) return true;
+    return false;
+}
+
+// 0: completed without error (everything already up to date included); 1: completed with
+// errors; 2: stopped (interrupted, destination or source missing) or nothing to run.
+int ExitCodeOf(const RunState& run) {
+    if (run.Aborted) return ExitStopped;
+    if (!run.WorkStarted) return AnyLineSelected() ? ExitClean : ExitStopped;
+    return run.ErrorCount == 0 ? ExitClean : ExitWithErrors;
+}
+
 }  // namespace
+
+int UnattendedExitCode() { return g_unattendedExitCode; }
 
 // ---- The start button ----
 
@@ -111,6 +131,7 @@ void BstF1::StartRun(short manual) {
         run.BusyFile.clear();
         run.ErrorCount = 0;
         ShowRunWindow(manual == 1);
+        if (manual == 0) g_unattendedExitCode = ExitCodeOf(run);
         std::wstring message;
         UINT icon = MB_ICONINFORMATION;
         if (!run.WorkStarted) {

@@ -2,6 +2,7 @@
 #include "engine/Copie.h"
 
 #include "app/Settings.h"
+#include "app/TempName.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -237,10 +238,12 @@ TEST_F(CopieTest, ADestinationInsideTheSourceIsNotCopiedIntoItself) {
     EXPECT_FALSE(Exists(temp / L"src\\Sauv\\src\\Sauv"));
 }
 
-TEST_F(CopieTest, TheTemporaryFileOfACutCopyIsNeitherCopiedNorKept) {
+TEST_F(CopieTest, LeftoversOfACutCopyAreRemovedAndLookAlikeUserFilesBackedUp) {
     Options.SynchroCopie = -1;
-    const std::wstring leftover = L"~bst00001234.7.tmp";
+    const std::wstring leftover = NewTemporaryName();
+    const std::wstring lookAlike = L"~bst00001234.7.tmp";  // a user's file, not one of ours
     WriteBytes(temp / (L"src\\docs\\" + leftover), "moitié");
+    WriteBytes(temp / (L"src\\docs\\" + lookAlike), "à moi");
     MakeDirs(temp / L"dst\\src\\docs");
     WriteBytes(temp / (L"dst\\src\\docs\\" + leftover), "moiti");
     WatchedCopie window(host, true);
@@ -248,6 +251,9 @@ TEST_F(CopieTest, TheTemporaryFileOfACutCopyIsNeitherCopiedNorKept) {
     window.Run(nullptr);
     EXPECT_EQ("alpha", ReadBytes(temp / L"dst\\src\\docs\\a.txt"));
     EXPECT_FALSE(Exists(temp / (L"dst\\src\\docs\\" + leftover)));
+    EXPECT_EQ("à moi", ReadBytes(temp / (L"dst\\src\\docs\\" + lookAlike)));
+    EXPECT_EQ(0, CurrentRun.ErrorCount);
 }
 
 }  // namespace
+

@@ -35,7 +35,7 @@ EngineTest::EngineTest() {
     ExtendedCopyAvailable = 2;
     AppTitle = L"Bastide Version 1.00";
     FileOps::ClearFaults();
-    ForgetTreeListings();
+    BeginEngineRun();
 }
 
 EngineTest::~EngineTest() { FileOps::ClearFaults(); }

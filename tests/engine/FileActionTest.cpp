@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
+#include "app/TempName.h"
 #include "engine/SafeCopy.h"
 #include "engine/Walk.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -15,7 +16,7 @@ const FILETIME Later = TimeAt(2021, 6, 15, 14, 30, 0);
 
 bool NoTemporaryIn(const std::wstring& directory) {
     for (const std::wstring& name : NamesIn(directory))
-        if (IsTemporaryCopyName(name)) return false;
+        if (IsTemporaryName(name)) return false;
     return true;
 }
 }  // namespace

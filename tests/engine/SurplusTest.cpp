@@ -34,32 +34,42 @@ protected:
     const FILETIME later = TimeAt(2026, 3, 2, 12, 0, 0);
 };
 
-TEST_F(SurplusTest, DeletesWhatTheCopyWouldNotLeaveAndKeepsFolders) {
-    Pair(L"docs\\pareil.txt", "abc", noon, "abcdef", noon);        // equal times, sizes differ: kept
-    Pair(L"docs\\ancien.txt", "neuf", later, "vieux", noon);        // copy older: deleted (RecentSeul off)
-    Pair(L"docs\\recent.txt", "vieux", noon, "neuf", later);        // copy newer: deleted
+TEST_F(SurplusTest, DeletesOnlyWhatHasNoCounterpartAndKeepsFolders) {
+    Pair(L"docs\\pareil.txt", "abc", noon, "abcdef", noon);        // equal times, sizes differ
+    Pair(L"docs\\ancien.txt", "neuf", later, "vieux", noon);        // copy older: left to the copy pass
+    Pair(L"docs\\recent.txt", "vieux", noon, "neuf", later);        // copy newer: left to the copy pass
     Put(Copy(L"docs\\vieux\\orphelin.txt"), "x", noon);     // no counterpart: deleted
     Put(Copy(L"docs\\Thumbs.db"), "x", noon);               // never touched
+    Config.Modifie = 0;  // "copy everything" does not make the copies surplus either
     RemoveSurplusFiles(host);
-    EXPECT_TRUE(Exists(Copy(L"docs\\pareil.txt")));
-    EXPECT_FALSE(Exists(Copy(L"docs\\ancien.txt")));
-    EXPECT_FALSE(Exists(Copy(L"docs\\recent.txt")));
+    for (const wchar_t* kept : {L"docs\\pareil.txt", L"docs\\ancien.txt", L"docs\\recent.txt", L"docs\\vieux",
+                                L"docs\\Thumbs.db"}) {
+        EXPECT_TRUE(Exists(Copy(kept))) << Utf8(kept);
+    }
     EXPECT_FALSE(Exists(Copy(L"docs\\vieux\\orphelin.txt")));
-    EXPECT_TRUE(Exists(Copy(L"docs\\vieux")));
-    EXPECT_TRUE(Exists(Copy(L"docs\\Thumbs.db")));
-    EXPECT_EQ(3, CurrentRun.FilesDeleted);
+    EXPECT_EQ(1, CurrentRun.FilesDeleted);
     EXPECT_FALSE(CurrentRun.SurplusPass);
     EXPECT_FALSE(CurrentRun.Aborted);
     EXPECT_TRUE(view.log.empty());  // deletions are not logged
 }
 
-TEST_F(SurplusTest, RecentSeulKeepsAnOlderCopyButStillDeletesANewerOne) {
+// The copy pass of a mirrored run brings every copy back to its source, a newer one too,
+// and a copy that fails then leaves the previous copy in place.
+TEST_F(SurplusTest, MirroredRunReplacesOutdatedCopiesAndKeepsThemWhenTheCopyFails) {
+    Options.SynchroCopie = -1;
     Options.RecentSeul = -1;
+    Options.ContinueOnError = -1;
     Pair(L"docs\\ancien.txt", "neuf", later, "vieux", noon);
     Pair(L"docs\\recent.txt", "vieux", noon, "neuf", later);
+    Pair(L"docs\\tenu.txt", "neuf", later, "vieux", noon);
+    HeldFile held(temp / L"src\\docs\\tenu.txt");
     RemoveSurplusFiles(host);
-    EXPECT_TRUE(Exists(Copy(L"docs\\ancien.txt")));
-    EXPECT_FALSE(Exists(Copy(L"docs\\recent.txt")));
+    AnalyseAndCopy(temp / L"src", temp / L"dst");
+    EXPECT_EQ("neuf", ReadBytes(Copy(L"docs\\ancien.txt")));
+    EXPECT_EQ("vieux", ReadBytes(Copy(L"docs\\recent.txt")));
+    EXPECT_EQ("vieux", ReadBytes(Copy(L"docs\\tenu.txt")));
+    EXPECT_EQ(1, CurrentRun.ErrorCount);
+    EXPECT_EQ(0, CurrentRun.FilesDeleted);
 }
 
 TEST_F(SurplusTest, ExcludedFoldersAreLeftAloneOnTheDestinationToo) {

@@ -206,14 +206,30 @@ TEST_F(WalkTest, SystemNamesAndRecycledAreLeftOutButRecyclerIsWalked) {
     EXPECT_FALSE(Exists(Dst() + L"\\Top\\sub1\\pagefile.sys"));
 }
 
-TEST_F(WalkTest, TargetThatCannotBeCreatedIsSkippedWithoutError) {
+TEST_F(WalkTest, TargetThatCannotBeCreatedIsAnErrorOfTheRun) {
+    Options.ContinueOnError = -1;
     FileOps::InjectFault(FileOps::Op::CreateDir, Dst() + L"\\Top\\sub2*", ERROR_ACCESS_DENIED);
+    Options.ArbreMode = -1;  // the tree pass, then the analysis and the copy
+    ProcessLine(Src(), Dst(), true);
+    Options.ArbreMode = 0;
     AnalyseAndCopy(Src(), Dst());
     EXPECT_TRUE(Exists(Dst() + L"\\Top\\sub1\\f1.txt"));
     EXPECT_FALSE(Exists(Dst() + L"\\Top\\sub2"));
-    EXPECT_EQ(0, CurrentRun.ErrorCount);
+    EXPECT_EQ(1, CurrentRun.ErrorCount);  // once for the folder, not per file nor per pass
+    EXPECT_EQ(std::vector<std::wstring>{L"Erreur: 5 - Répertoire non créé: " + Dst() + L"\\Top\\sub2\\"}, view.log);
     EXPECT_FALSE(CurrentRun.Aborted);
-    EXPECT_EQ(2, CurrentRun.DirsCreated);  // Top and sub1
+
+    // A file standing where the folder goes, with errors stopping the run.
+    BeginEngineRun();
+    CurrentRun = RunState{};
+    view.log.clear();
+    FileOps::ClearFaults();
+    Options.ContinueOnError = 0;
+    WriteBytes(Dst() + L"\\Top\\sub2", "un fichier");
+    AnalyseAndCopy(Src(), Dst());
+    EXPECT_EQ(1, CurrentRun.ErrorCount);
+    EXPECT_TRUE(CurrentRun.Aborted);
+    EXPECT_NE(0, CurrentRun.LastCopyError);
 }
 
 TEST_F(WalkTest, MissingDestinationStopsTheRunWithCode55) {
