@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include "app/TempName.h"
+
 #include <windows.h>
 
 #include <charconv>
@@ -324,10 +326,24 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, slash);
 }
 
-bool WriteWhole(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+// A name of the program's own beside the file, so that the leftover of a write cut short
+// is recognised and removed at the next start; CREATE_NEW never takes over a file that is
+// already there.
+HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
+    std::wstring prefix = folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        name = prefix + NewTemporaryName();
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    name.clear();
+    return INVALID_HANDLE_VALUE;
+}
+
+// Writes and closes the file.
+bool WriteWhole(HANDLE file, const std::string& bytes) {
     bool ok = true;
     size_t done = 0;
     while (ok && done < bytes.size()) {
@@ -358,10 +374,11 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
 // The new text goes to a temporary file beside the old one and replaces it in one move,
 // so that the file is never seen half written.
 bool ReplaceContents(const std::wstring& path, const std::string& bytes) {
-    wchar_t temporary[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(FolderOf(path).c_str(), L"bst", 0, temporary)) return false;
-    if (WriteWhole(temporary, bytes) && MoveOver(temporary, path)) return true;
-    DeleteFileW(temporary);
+    std::wstring temporary;
+    HANDLE file = CreateTemporary(FolderOf(path), temporary);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    if (WriteWhole(file, bytes) && MoveOver(temporary, path)) return true;
+    DeleteFileW(temporary.c_str());
     return false;
 }
 

@@ -20,8 +20,9 @@
 //    A file that does not end with a line end keeps that shape; lines added take the
 //    file's line end (CR LF in a new file).
 //    Every other line stays byte for byte as it was.
-//  - The new text is written to a temporary file beside the old one and moved over it
-//    in one step: a failed write leaves the old file as it was.
+//  - The new text is written to a temporary file beside the old one (named by
+//    NewTemporaryName) and moved over it in one step: a failed write leaves the old file
+//    as it was.
 #include <string>
 #include <vector>
 
