@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include "app/TempName.h"
+
 #include <windows.h>
 
 #include <charconv>
@@ -28,15 +30,16 @@ struct Line {
     bool hasValue = false;
 };
 
+enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+
 struct Document {
-    std::string prefix;  // a UTF-8 byte order mark, kept as it was
-    UINT codePage = CP_ACP;
+    std::string prefix;  // the byte order mark, kept as it was
+    Encoding encoding = Encoding::Ansi;
     std::vector<Line> lines;
-    std::string newLineEnd = "\r\n";  // the file's own style, for lines we add
+    std::string newLineEnd = "\r\n";  // the file's own style and encoding, for lines we add
 };
 
 constexpr size_t ListLimit = 1024;  // buffer of the list forms, terminators included
-const char Utf8Mark[] = "\xEF\xBB\xBF";
 
 // Ctrl-Z is a blank too: files copied from old DOS tools end with one.
 bool IsBlank(wchar_t c) {
@@ -52,8 +55,27 @@ std::wstring TrimBlanks(const std::wstring& text) {
     return text.substr(first, last - first);
 }
 
-std::wstring Decode(const std::string& bytes, UINT codePage) {
+size_t UnitSize(Encoding encoding) {
+    return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be ? 2 : 1;
+}
+
+// The code unit at pos: a byte, or a UTF-16 unit in the file's byte order.
+unsigned UnitAt(const std::string& bytes, size_t pos, Encoding encoding) {
+    auto byte = [&](size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])); };
+    if (encoding == Encoding::Utf16Le) return byte(pos) | byte(pos + 1) << 8;
+    if (encoding == Encoding::Utf16Be) return byte(pos) << 8 | byte(pos + 1);
+    return byte(pos);
+}
+
+std::wstring Decode(const std::string& bytes, Encoding encoding) {
     if (bytes.empty()) return {};
+    if (UnitSize(encoding) == 2) {
+        std::wstring text;
+        for (size_t pos = 0; pos + 1 < bytes.size(); pos += 2)
+            text += static_cast<wchar_t>(UnitAt(bytes, pos, encoding));
+        return text;
+    }
+    UINT codePage = encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP;
     int length = static_cast<int>(bytes.size());
     int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
     if (size <= 0) return {};
@@ -64,8 +86,18 @@ std::wstring Decode(const std::string& bytes, UINT codePage) {
 
 // No best-fit mapping: a path whose letters the code page lacks must not silently
 // turn into another existing path; it becomes '?' and fails visibly.
-std::string Encode(const std::wstring& text, UINT codePage) {
+std::string Encode(const std::wstring& text, Encoding encoding) {
     if (text.empty()) return {};
+    if (UnitSize(encoding) == 2) {
+        std::string bytes;
+        for (wchar_t c : text) {
+            char high = static_cast<char>(c >> 8);
+            char low = static_cast<char>(c & 0xFF);
+            bytes += encoding == Encoding::Utf16Le ? std::string{low, high} : std::string{high, low};
+        }
+        return bytes;
+    }
+    UINT codePage = encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP;
     int length = static_cast<int>(text.size());
     DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
@@ -82,8 +114,8 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-void Classify(Line& line, UINT codePage) {
-    std::wstring text = TrimBlanks(Decode(line.bytes, codePage));
+void Classify(Line& line, Encoding encoding) {
+    std::wstring text = TrimBlanks(Decode(line.bytes, encoding));
     line.name.clear();
     line.value.clear();
     line.hasValue = false;
@@ -116,25 +148,64 @@ void Classify(Line& line, UINT codePage) {
     line.hasValue = true;
 }
 
-// Lines end at CR LF, LF or a lone CR, as the system's own reader takes them.
-Document Parse(const std::string& bytes) {
-    Document doc;
-    size_t pos = 0;
-    if (bytes.compare(0, 3, Utf8Mark) == 0) {
-        doc.prefix = Utf8Mark;
-        doc.codePage = CP_UTF8;
-        pos = 3;
+// The encoding is told by the byte order mark alone, as the system's reader tells it.
+// A file that cannot be taken as text in that encoding is refused (false): every write
+// to it fails rather than mixing another encoding into it, and it reads as empty.
+//  - UTF-16 with an odd number of bytes after its mark: its last character is cut.
+//  - UTF-8 bytes that are not valid UTF-8: a value read and written back would lose the
+//    letters that cannot be decoded.
+//  - A UTF-32 mark: the text would be taken as UTF-16 with a NUL after every letter.
+// A UTF-8 mark is not one of the system's: its reader takes the mark for ANSI letters
+// glued to the first line and loses the first section. Reading the file as UTF-8 and
+// adding lines in UTF-8 keeps the user's settings and the file whole.
+bool DetectEncoding(const std::string& bytes, Document& doc) {
+    auto starts = [&](const char* mark, size_t length) { return bytes.compare(0, length, mark, length) == 0; };
+    if (starts("\xFF\xFE\0\0", 4) || starts("\0\0\xFE\xFF", 4)) return false;
+    if (starts("\xEF\xBB\xBF", 3)) {
+        doc.encoding = Encoding::Utf8;
+    } else if (starts("\xFF\xFE", 2)) {
+        doc.encoding = Encoding::Utf16Le;
+    } else if (starts("\xFE\xFF", 2)) {
+        doc.encoding = Encoding::Utf16Be;
+    } else {
+        return true;
     }
+    doc.prefix = bytes.substr(0, doc.encoding == Encoding::Utf8 ? 3 : 2);
+    size_t body = bytes.size() - doc.prefix.size();
+    if (doc.encoding == Encoding::Utf8 && body > 0) {
+        int length = static_cast<int>(body);
+        if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + 3, length, nullptr, 0) <= 0)
+            return false;
+    }
+    if (UnitSize(doc.encoding) == 2 && body % 2 != 0) return false;
+    doc.newLineEnd = Encode(L"\r\n", doc.encoding);
+    return true;
+}
+
+// Lines end at CR LF, LF or a lone CR, as the system's own reader takes them; in UTF-16
+// these are whole code units, so a letter such as U+0D0A never splits a line.
+bool Parse(const std::string& bytes, Document& doc) {
+    doc = Document{};
+    if (!DetectEncoding(bytes, doc)) return false;
+    const Encoding encoding = doc.encoding;
+    const size_t unit = UnitSize(encoding);
+    auto isBreak = [&](size_t at) {
+        unsigned c = UnitAt(bytes, at, encoding);
+        return c == L'\r' || c == L'\n';
+    };
+    size_t pos = doc.prefix.size();
     bool styleKnown = false;
     while (pos < bytes.size()) {
-        size_t stop = bytes.find_first_of("\r\n", pos);
+        size_t stop = pos;
+        while (stop < bytes.size() && !isBreak(stop)) stop += unit;
         Line line;
-        if (stop == std::string::npos) {
-            line.bytes = bytes.substr(pos);
-            pos = bytes.size();
+        line.bytes = bytes.substr(pos, stop - pos);
+        if (stop == bytes.size()) {
+            pos = stop;
         } else {
-            size_t endLength = (bytes[stop] == '\r' && stop + 1 < bytes.size() && bytes[stop + 1] == '\n') ? 2 : 1;
-            line.bytes = bytes.substr(pos, stop - pos);
+            bool crLf = UnitAt(bytes, stop, encoding) == L'\r' && stop + unit < bytes.size() &&
+                        UnitAt(bytes, stop + unit, encoding) == L'\n';
+            size_t endLength = crLf ? 2 * unit : unit;
             line.end = bytes.substr(stop, endLength);
             pos = stop + endLength;
             if (!styleKnown) {
@@ -142,10 +213,10 @@ Document Parse(const std::string& bytes) {
                 styleKnown = true;
             }
         }
-        Classify(line, doc.codePage);
+        Classify(line, encoding);
         doc.lines.push_back(std::move(line));
     }
-    return doc;
+    return true;
 }
 
 std::string Serialize(const Document& doc) {
@@ -255,10 +326,24 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, slash);
 }
 
-bool WriteWhole(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+// A name of the program's own beside the file, so that the leftover of a write cut short
+// is recognised and removed at the next start; CREATE_NEW never takes over a file that is
+// already there.
+HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
+    std::wstring prefix = folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        name = prefix + NewTemporaryName();
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    name.clear();
+    return INVALID_HANDLE_VALUE;
+}
+
+// Writes and closes the file.
+bool WriteWhole(HANDLE file, const std::string& bytes) {
     bool ok = true;
     size_t done = 0;
     while (ok && done < bytes.size()) {
@@ -289,10 +374,11 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
 // The new text goes to a temporary file beside the old one and replaces it in one move,
 // so that the file is never seen half written.
 bool ReplaceContents(const std::wstring& path, const std::string& bytes) {
-    wchar_t temporary[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(FolderOf(path).c_str(), L"bst", 0, temporary)) return false;
-    if (WriteWhole(temporary, bytes) && MoveOver(temporary, path)) return true;
-    DeleteFileW(temporary);
+    std::wstring temporary;
+    HANDLE file = CreateTemporary(FolderOf(path), temporary);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    if (WriteWhole(file, bytes) && MoveOver(temporary, path)) return true;
+    DeleteFileW(temporary.c_str());
     return false;
 }
 
@@ -312,13 +398,13 @@ std::wstring OneLine(const std::wstring& text) {
 // before takes the line end and the new last line goes without one.
 void InsertLine(Document& doc, size_t at, const std::wstring& text) {
     Line line;
-    line.bytes = Encode(text, doc.codePage);
+    line.bytes = Encode(text, doc.encoding);
     line.end = doc.newLineEnd;
     if (at == doc.lines.size() && at > 0 && doc.lines[at - 1].end.empty()) {
         doc.lines[at - 1].end = doc.newLineEnd;
         line.end.clear();
     }
-    Classify(line, doc.codePage);
+    Classify(line, doc.encoding);
     doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
@@ -379,8 +465,8 @@ void SetValue(Document& doc, const std::wstring& section, const std::wstring& ke
     }
     Line& line = doc.lines[at];
     if (line.hasValue && line.value == value) return;
-    line.bytes = Encode(line.name + L"=" + value, doc.codePage);
-    Classify(line, doc.codePage);
+    line.bytes = Encode(line.name + L"=" + value, doc.encoding);
+    Classify(line, doc.encoding);
 }
 
 // ---- Numbers ----
@@ -470,8 +556,9 @@ Int RoundToWidth(double value) {
 
 Document Load(const std::wstring& path) {
     std::string bytes;
-    if (LoadBytes(path, bytes) != LoadResult::Loaded) return {};
-    return Parse(bytes);
+    Document doc;
+    if (LoadBytes(path, bytes) != LoadResult::Loaded || !Parse(bytes, doc)) return {};
+    return doc;
 }
 
 }  // namespace
@@ -520,9 +607,11 @@ bool WriteString(const std::wstring& path, const std::wstring& section, const st
 
     std::string before;
     LoadResult loaded = LoadBytes(path, before);
-    // A file that exists but cannot be read is never overwritten: its settings would be lost.
+    // A file that exists but cannot be read or understood is never overwritten: its
+    // settings would be lost.
     if (loaded == LoadResult::Failed) return false;
-    Document doc = Parse(before);
+    Document doc;
+    if (!Parse(before, doc)) return false;
 
     if (keyName.empty()) {
         if (!RemoveSection(doc, sectionName)) return true;

@@ -5,7 +5,12 @@
 // Rules, as the Windows profile functions apply them:
 //  - "[name]" opens a section; "key=value" belongs to the last section opened; section
 //    and key names match without regard to case; the first match in the file wins.
-//  - Text in the file is in the ANSI code page; it is UTF-16 on this side.
+//  - Text in the file is in the ANSI code page, or in UTF-16 (little or big endian) when
+//    the file begins with that byte order mark; it is UTF-16 on this side. A file that
+//    begins with a UTF-8 mark (saved so by an editor) is read and written as UTF-8. A
+//    file is never converted: its mark, byte order and line ends stay, and a new file is
+//    ANSI. A file that is not valid text in its encoding (UTF-16 with an odd byte count,
+//    bad UTF-8, a UTF-32 mark) reads as empty and every write to it fails.
 //  - A value read back loses one pair of enclosing quotes (double or single).
 //  - A read returns at most ReadLimit characters (the 1024-character buffer of the
 //    profile functions, terminator included).
@@ -15,8 +20,9 @@
 //    A file that does not end with a line end keeps that shape; lines added take the
 //    file's line end (CR LF in a new file).
 //    Every other line stays byte for byte as it was.
-//  - The new text is written to a temporary file beside the old one and moved over it
-//    in one step: a failed write leaves the old file as it was.
+//  - The new text is written to a temporary file beside the old one (named by
+//    NewTemporaryName) and moved over it in one step: a failed write leaves the old file
+//    as it was.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,7 @@
 #include "app/Instance.h"
 
 #include "app/Settings.h"
+#include "app/TempName.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
 #include "version.h"
@@ -30,6 +31,20 @@ static bool ArgumentsAskAuto(const std::wstring& arguments) {
     return automatic;
 }
 
+// The temporary files that an earlier process left in folder when it was stopped during a
+// write (settings file, error log): only names that pass IsTemporaryName, never a user's file.
+static void RemoveStrayTemporaries(const std::wstring& folder) {
+    std::wstring prefix = AddBackslash(folder);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((prefix + L"~bst*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName))
+            DeleteFileW((prefix + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 bool StartProgram(const std::wstring& arguments) {
     int major = BASTIDE_VERSION_MAJOR;
     int minor = BASTIDE_VERSION_MINOR;
@@ -43,6 +58,8 @@ bool StartProgram(const std::wstring& arguments) {
         }
         return false;
     }
+    // Only now: a temporary of the instance that runs must not go when a second one is refused.
+    RemoveStrayTemporaries(ProgramDirectory());
     LoadGeneralSettings(ProgramDirectory(), arguments);
     return true;
 }

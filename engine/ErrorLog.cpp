@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/Settings.h"
+#include "app/TempName.h"
 #include "app/Utils.h"
 #include "engine/FileOps.h"
 
@@ -15,18 +16,12 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
 }
 
-// A name of our own beside the log: unique within the process by its counter, and
-// between processes by the process id.
-std::wstring TemporaryName(const std::wstring& folder) {
-    static unsigned counter = 0;
-    return folder + L"\\~err" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++counter) +
-           L".tmp";
-}
-
+// A name of the program's own beside the log, so that the leftover of a write cut short is
+// recognised and removed at the next start. A file that already has the name (left by an
+// earlier process with the same id) is skipped, never reused.
 HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
-    // A name left behind by an earlier process with the same id is skipped, not reused.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        name = TemporaryName(folder);
+        name = folder + L"\\" + NewTemporaryName();
         HANDLE file = FileOps::CreateWrite(name);
         if (file != INVALID_HANDLE_VALUE) return file;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;

@@ -39,6 +39,16 @@ std::string Ansi(const std::wstring& text) {
     return bytes;
 }
 
+// The text behind a UTF-16 byte order mark, in either byte order.
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) {
+        char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 std::string Shown(const std::wstring& text) {
     std::wstring visible;
     for (wchar_t c : text) visible += c == L'\0' ? std::wstring(L"\\0") : std::wstring(1, c);
@@ -438,6 +448,58 @@ TEST(IniWriteFile, AccentsAreStoredInTheAnsiCodePage) {
     WriteBytes(utf8, "\xEF\xBB\xBF[S]\r\nk=\xC3\xA7" "a\r\n");
     ASSERT_TRUE(ini::WriteString(utf8, L"S", L"m", L"élève"));
     EXPECT_EQ("\xEF\xBB\xBF[S]\r\nk=\xC3\xA7" "a\r\nm=\xC3\xA9l\xC3\xA8ve\r\n", ReadBytes(utf8));
+}
+
+// Only the lines written change, in the file's own byte order; a file that holds its mark
+// alone takes UTF-16 lines too. U+0D0A and U+010A hold the bytes of a line end.
+TEST(IniWriteFile, Utf16FileStaysUtf16InItsByteOrder) {
+    TempDir dir;
+    const std::wstring original =
+        L"; réglages\r\n[Position]\nConfig=Noël\r\n[Noël]\r\nSource0=\"C:\\Données\\Ωmega\"\r\nSelect0=1\r\n\r\n"
+        L"[Fin]\rk=ഊĊ";
+    for (bool bigEndian : {false, true}) {
+        std::wstring path = dir / (bigEndian ? L"be.ini" : L"le.ini");
+        WriteBytes(path, Utf16(original, bigEndian));
+        EXPECT_EQ(L"Noël", ini::ReadString(path, L"position", L"config"));
+        ASSERT_TRUE(ini::WriteString(path, L"Position", L"Config", L"Été"));
+        ASSERT_TRUE(ini::WriteString(path, L"Noël", L"Clé", L"ഊ"));
+        ASSERT_TRUE(ini::WriteString(path, L"Noël", L"Select0", L""));
+        ASSERT_TRUE(ini::WriteString(path, L"Fin", L"m", L"2"));
+        EXPECT_EQ(Utf16(L"; réglages\r\n[Position]\nConfig=Été\r\n[Noël]\r\nSource0=\"C:\\Données\\Ωmega\"\r\n"
+                        L"Clé=ഊ\r\n\r\n[Fin]\rk=ഊĊ\r\nm=2",
+                        bigEndian),
+                  ReadBytes(path));
+        ExpectSameAsSystem(path, AllPairs({L"Position", L"Noël", L"Fin"}, {L"Config", L"Source0", L"Clé", L"k", L"m"}),
+                           bigEndian ? "big endian" : "little endian");
+
+        std::wstring markOnly = dir / (bigEndian ? L"be-mark.ini" : L"le-mark.ini");
+        WriteBytes(markOnly, Utf16(L"", bigEndian));
+        ASSERT_TRUE(ini::WriteString(markOnly, L"S", L"k", L"Noël"));
+        EXPECT_EQ(Utf16(L"[S]\r\nk=Noël\r\n", bigEndian), ReadBytes(markOnly));
+    }
+}
+
+// Whatever the write, a file that is not valid text in its encoding stays as it is.
+TEST(IniWriteFile, FileThatIsNotTextInItsEncodingIsNeverWritten) {
+    struct Case {
+        const char* label;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-16 LE with an odd byte count", Utf16(L"[S]\r\nk=v\r\n", false) + "\r"},
+        {"UTF-16 BE with an odd byte count", Utf16(L"[S]\r\nk=v", true) + "x"},
+        {"UTF-8 mark before ANSI letters", "\xEF\xBB\xBF[S]\r\nk=No\xEBl\r\n"},
+        {"UTF-32 LE mark", std::string("\xFF\xFE\0\0[\0\0\0S\0\0\0]\0\0\0", 16)},
+        {"UTF-32 BE mark", std::string("\0\0\xFE\xFF\0\0\0[\0\0\0S\0\0\0]", 16)},
+    };
+    TempDir dir;
+    std::wstring path = dir / L"Bastide.ini";
+    for (const Case& c : cases) {
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(L"", ini::ReadString(path, L"S", L"k")) << c.label;
+        EXPECT_FALSE(ini::WriteString(path, L"S", L"k", L"w")) << c.label;
+        EXPECT_FALSE(ini::WriteString(path, L"S", L"", L"")) << c.label;
+        EXPECT_EQ(c.bytes, ReadBytes(path)) << c.label;
+    }
 }
 
 TEST(IniWriteFile, FileThatCannotBeReplacedStaysAsItWas) {

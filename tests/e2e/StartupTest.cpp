@@ -1,6 +1,7 @@
 // Bastide.exe started as a process in a scratch folder with its own Bastide.ini.
 #include <gtest/gtest.h>
 
+#include "app/TempName.h"
 #include "tests/support/TestSupport.h"
 
 #include <map>
@@ -161,6 +162,33 @@ TEST_F(StartupTest, SecondInstanceByHandShowsBoxAndTouchesNothingAutomaticOneLea
     EXPECT_NE(std::string::npos, stored.find("Config=Bureau")) << stored;
     EXPECT_NE(std::string::npos, stored.find("WindowState=0")) << stored;
     EXPECT_NE(std::string::npos, stored.find("; réglages")) << stored;
+}
+
+// Leftovers of writes cut short go at start; files that only look alike stay, and so does
+// the temporary of a running instance when a second one is refused.
+TEST_F(StartupTest, StrayTemporariesAreRemovedAtStartAndNothingElse) {
+    std::wstring stray = NewTemporaryName();
+    std::wstring forged = stray;
+    forged[4] = forged[4] == L'0' ? L'1' : L'0';  // the check value no longer matches
+    const std::wstring kept[] = {L"bst1A2B.tmp", L"~bstnotes.tmp", L"~err1234.1.tmp", forged};
+    for (const std::wstring& name : kept) WriteBytes(dir / name, "à moi");
+    WriteBytes(dir / stray, "[Position]\r\n");
+    Program first(dir.Path(), L"");
+    ASSERT_TRUE(first.Started());
+    HWND main = first.FindWindowOf(MainWindowClass(), 20000);
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir / stray).c_str()));
+    for (const std::wstring& name : kept) EXPECT_EQ("à moi", ReadBytes(dir / name)) << Utf8(name);
+
+    std::wstring running = NewTemporaryName();
+    WriteBytes(dir / running, "en cours");
+    {
+        Program refused(dir.Path(), L"/Auto");
+        ASSERT_TRUE(refused.Started());
+        EXPECT_EQ(0, refused.WaitExit(15000));
+    }
+    EXPECT_EQ("en cours", ReadBytes(dir / running));
+    Close(main, first);
 }
 
 TEST_F(StartupTest, PlacementIsRestoredAndStoredInTwips) {
