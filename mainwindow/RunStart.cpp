@@ -33,9 +33,13 @@ bool AnyLineSelected() {
 
 // 0: completed without error (everything already up to date included); 1: completed with
 // errors; 2: stopped (interrupted, destination or source missing) or nothing to run.
+// A run that met an error did something, even when nothing was left to copy (a surplus
+// file that could not be deleted, a folder that could not be created).
+bool RunReachedWork(const RunState& run) { return run.WorkStarted || run.ErrorCount > 0; }
+
 int ExitCodeOf(const RunState& run) {
     if (run.Aborted) return ExitStopped;
-    if (!run.WorkStarted) return AnyLineSelected() ? ExitClean : ExitStopped;
+    if (!RunReachedWork(run)) return AnyLineSelected() ? ExitClean : ExitStopped;
     return run.ErrorCount == 0 ? ExitClean : ExitWithErrors;
 }
 
@@ -134,7 +138,7 @@ void BstF1::StartRun(short manual) {
         if (manual == 0) g_unattendedExitCode = ExitCodeOf(run);
         std::wstring message;
         UINT icon = MB_ICONINFORMATION;
-        if (!run.WorkStarted) {
+        if (!RunReachedWork(run)) {
             if (manual == 1 && Options.ArbreMode) {
                 message = L"Copie de l'arborescence terminée !\n\n" + std::to_wstring(run.DirsRead) +
                           L" répertoire(s) lu(s), " + std::to_wstring(run.DirsCreated) + L" répertoire(s) créé(s).";

@@ -4,6 +4,7 @@
 #include "app/TempName.h"
 #include "tests/support/TestSupport.h"
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -150,10 +151,11 @@ TEST_F(StartupTest, SecondInstanceByHandShowsBoxAndTouchesNothingAutomaticOneLea
         EXPECT_EQ(0, second.WaitExit(15000));
     }
     {
-        // A scheduled run must never wait on a box nobody will answer.
+        // A scheduled run must never wait on a box nobody will answer, and tells the
+        // scheduler that it did not back up.
         Program automatic(dir.Path(), L"/Bureau /Auto");
         ASSERT_TRUE(automatic.Started());
-        EXPECT_EQ(0, automatic.WaitExit(15000));
+        EXPECT_EQ(2, automatic.WaitExit(15000));
     }
     EXPECT_EQ(settings, ReadBytes(Ini()));
 
@@ -185,7 +187,7 @@ TEST_F(StartupTest, StrayTemporariesAreRemovedAtStartAndNothingElse) {
     {
         Program refused(dir.Path(), L"/Auto");
         ASSERT_TRUE(refused.Started());
-        EXPECT_EQ(0, refused.WaitExit(15000));
+        EXPECT_EQ(2, refused.WaitExit(15000));
     }
     EXPECT_EQ("en cours", ReadBytes(dir / running));
     Close(main, first);
@@ -277,7 +279,7 @@ TEST_F(StartupTest, AutoSwitchBacksUpAndQuitsWithoutABox) {
         Program program(dir.Path(), L"/Ailleurs/Auto");
         ASSERT_TRUE(program.Started());
         EXPECT_EQ(nullptr, program.FindWindowOf(L"#32770", 3000));
-        EXPECT_EQ(0, program.WaitExit(30000));
+        EXPECT_EQ(2, program.WaitExit(30000));
     }
     stored = ReadBytes(Ini());
     size_t section = stored.find("[Ailleurs]");
@@ -321,3 +323,59 @@ TEST_F(StartupTest, MirroredAutoRunLeavesExactlyTheSourceFiles) {
 }
 
 }  // namespace
+
+// What the task scheduler's history shows: 0 clean, 1 completed with errors, 2 stopped or
+// nothing to run. A missing source is an error of the run, in its log and its last result.
+TEST_F(StartupTest, UnattendedRunTellsItsOutcomeByItsExitCode) {
+    MakeDirs(dir / L"Docs");
+    MakeDirs(dir / L"Sauv");
+    WriteBytes(dir / L"Docs\\lettre.txt", "cher ami");
+    WriteBytes(dir / L"Docs\\tenu.txt", "ouvert");
+    std::string docs = Utf8(dir / L"Docs"), gone = Utf8(dir / L"Parti"), sauv = Utf8(dir / L"Sauv");
+    auto line = [](int i, const std::string& source, const std::string& destination) {
+        std::string n = std::to_string(i);
+        return "Source" + n + "=\"" + source + "\"\r\nDestination" + n + "=\"" + destination + "\"\r\nSelect" + n +
+               "=1\r\n";
+    };
+    struct Case {
+        const char* name;
+        std::string position;
+        std::string lines;
+        bool holdFile;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"Propre", "", line(0, docs, sauv), false, 0},
+        {"Tenu", "ContinueOnError=-1\r\n", line(0, docs, sauv), true, 1},
+        {"Manquant", "ContinueOnError=-1\r\n", line(0, gone, sauv) + line(1, docs, sauv), false, 1},
+        {"Arret", "ContinueOnError=0\r\n", line(0, gone, sauv) + line(1, docs, sauv), false, 2},
+        {"Vide", "", "", false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(dir / L"Sauv");
+        MakeDirs(dir / L"Sauv");
+        WriteBytes(Ini(), "[Position]\r\n" + c.position + "[" + c.name + "]\r\nModifie=1\r\n" + c.lines);
+        // Held open without sharing, as another program using it would.
+        HANDLE held = c.holdFile ? CreateFileW((dir / L"Docs\\tenu.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+        const std::wstring name(c.name, c.name + strlen(c.name));
+        Program program(dir.Path(), L"/" + name + L" /Auto");
+        ASSERT_TRUE(program.Started());
+        EXPECT_EQ(c.exitCode, program.WaitExit(30000));
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        std::string stored = ReadBytes(Ini());
+        if (c.exitCode == 1) {
+            EXPECT_NE(std::string::npos, stored.find("LastSaveErr=")) << stored;
+            std::string log = ReadBytes(dir / (L"S_" + name + L".err"));
+            EXPECT_NE(std::string::npos, log.find("Erreur: ")) << log;
+        }
+        if (std::string(c.name) == "Manquant") {
+            EXPECT_EQ("cher ami", ReadBytes(dir / L"Sauv\\Docs\\lettre.txt"));
+        }
+        if (c.exitCode == 2) {
+            EXPECT_EQ(std::string::npos, stored.find("LastSave")) << stored;
+        }
+    }
+}

@@ -162,6 +162,45 @@ wchar_t UnusedDriveLetter() {
     return 0;
 }
 
+namespace {
+
+// The host's name of a Windows path, or "" when there is none.
+std::string HostPath(const std::wstring& path) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName) return {};
+    char* name = unixName(path.c_str());
+    if (!name) return {};
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+}  // namespace
+
+bool MakeHostLink(const std::wstring& target, const std::wstring& link) {
+    std::string to = target.find(L':') == std::wstring::npos ? Utf8(target) : HostPath(target);
+    std::string from = HostPath(link);
+    if (to.empty() || from.empty()) return false;
+    for (char& c : to)
+        if (c == '\\') c = '/';
+    std::wstring command = L"/bin/ln -s \"" + std::wstring(to.begin(), to.end()) + L"\" \"" +
+                           std::wstring(from.begin(), from.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 50 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
+    return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 MappedDrive::MappedDrive(const std::wstring& folder) {
     using UnixName = char*(__cdecl*)(const wchar_t*);
     auto unixName = reinterpret_cast<UnixName>(

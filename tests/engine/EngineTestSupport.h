@@ -135,5 +135,9 @@ private:
     wchar_t letter_ = 0;
 };
 
+// A symbolic link at link (a Windows path) to target (relative or Windows), made on the
+// host side: Wine cannot make one itself, and lists it as a reparse point.
+bool MakeHostLink(const std::wstring& target, const std::wstring& link);
+
 // A letter that names no drive.
 wchar_t UnusedDriveLetter();
