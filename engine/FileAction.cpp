@@ -108,9 +108,7 @@ void CopyAndAccount(const std::wstring& sourcePath, const std::wstring& copyPath
 // folder: removed before the first copy into the folder. Only names the copy itself gives
 // are taken, never a user's file.
 void RemoveLeftovers(const std::wstring& targetDir) {
-    static std::wstring lastSwept;
-    if (targetDir == lastSwept) return;
-    lastSwept = targetDir;
+    if (!FirstCopyInto(targetDir)) return;
     WIN32_FIND_DATAW data;
     HANDLE find = FileOps::FindFirst(targetDir + L"~bst*.tmp", data);
     if (find == INVALID_HANDLE_VALUE) return;

@@ -145,7 +145,11 @@ struct RunMemory {
     std::unordered_set<std::wstring> failedTargets;  // folded paths, with their backslash
     std::unordered_set<std::wstring> missingSources;
     std::unordered_set<std::wstring> linksPassed;
+    std::unordered_set<std::wstring> createdTargets;  // folded paths, with their backslash
+    std::unordered_set<std::wstring> sweptTargets;
     void Clear() {
+        createdTargets.clear();
+        sweptTargets.clear();
         failedTargets.clear();
         missingSources.clear();
         linksPassed.clear();
@@ -254,6 +258,7 @@ bool EnsureTarget(const std::wstring& targetDir, bool exists) {
     DWORD error = 0;
     if (CreateDirectoryChain(targetDir, &error)) {
         ++CurrentRun.DirsCreated;
+        g_memory.createdTargets.insert(FoldedPath(targetDir));
         return true;
     }
     ReportTargetNotCreated(targetDir, error);
@@ -432,6 +437,12 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
 }
 
 void ForgetTreeListings() { g_treeListings.Clear(); }
+
+bool FirstCopyInto(const std::wstring& directory) {
+    std::wstring folded = FoldedPath(directory);
+    if (g_memory.createdTargets.count(folded) != 0) return false;
+    return g_memory.sweptTargets.insert(std::move(folded)).second;
+}
 
 void BeginEngineRun() {
     g_treeListings.Clear();

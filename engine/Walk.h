@@ -21,6 +21,10 @@ void ForgetTreeListings();
 // not be created, missing sources, links passed over), which each run reports once.
 void BeginEngineRun();
 
+// Whether a copy into directory is the run's first there and the folder is older than the
+// run: only then can it hold what an earlier run left.
+bool FirstCopyInto(const std::wstring& directory);
+
 // The two paths a pass uses for a line. read is what is read, write where its copy goes:
 // under write in a folder of read's name, or, with intoWriteDir, into write itself (the
 // copy of a whole drive restored onto the drive).

@@ -155,6 +155,18 @@ TEST_F(RunStartTest, CompletedRunWithErrorsCountsThemAndShowsTheFailure) {
     EXPECT_NE(std::string::npos, ReadBytes(dir / L"S_Test.err").find("Erreur: 5 - Fichier: "));
 }
 
+// Nothing was left to copy, but a surplus file stayed: the run had an error all the same.
+TEST_F(RunStartTest, FailedDeletionsAloneMakeARunWithErrors) {
+    OpenWithLine("", "SynchroCopie=-1\r\nContinueOnError=-1\r\n");
+    window->StartRun(1);
+    WriteBytes(dir / L"dst\\src\\en_trop.txt", "x");
+    FileOps::InjectFault(FileOps::Op::Delete, dir / L"dst\\src\\en_trop.txt", ERROR_ACCESS_DENIED);
+    window->StartRun(1);
+    EXPECT_EQ(0u, LastMessage().text.find(L"Sauvegarde terminée, nombre d'erreur(s): 1"));
+    EXPECT_EQ(L"1", Setting(L"LastSaveNbErr"));
+    EXPECT_TRUE(IsWindowVisible(window->Cmd(9)));
+}
+
 TEST_F(RunStartTest, UnattendedRunShowsNoBoxAndPlaysNoSound) {
     OpenWithLine("AutoSave=1\r\n", "SignalSonore=-1\r\nContinueOnError=-1\r\n");
     WriteBytes(dir / L"Ok.wav", "RIFF");
