@@ -1,4 +1,6 @@
 #include "app/Form.h"
+#include "common/Handles.h"
+#include "common/Guard.h"
 
 #include <exception>
 #include <vector>
@@ -12,9 +14,8 @@ Form::~Form() {
 
 int Form::Dpi() {
     static int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        int value = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
+        win::WindowDc screen(nullptr);
+        int value = GetDeviceCaps(screen.Get(), LOGPIXELSX);
         return value > 0 ? value : 96;
     }();
     return dpi;
@@ -176,12 +177,8 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = form->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        result = DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    LRESULT result =
+        guard::Call<LRESULT>("Form::WindowProc", [&] { return form->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;

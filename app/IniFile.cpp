@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 
-#include "app/TempName.h"
+#include "common/Files.h"
+#include "common/Text.h"
 
 #include <windows.h>
 
@@ -75,17 +76,9 @@ std::wstring Decode(const std::string& bytes, Encoding encoding) {
             text += static_cast<wchar_t>(UnitAt(bytes, pos, encoding));
         return text;
     }
-    UINT codePage = encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP;
-    int length = static_cast<int>(bytes.size());
-    int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return {};
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
-    return text;
+    return text::FromCodePage(bytes, encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP);
 }
 
-// No best-fit mapping: a path whose letters the code page lacks must not silently
-// turn into another existing path; it becomes '?' and fails visibly.
 std::string Encode(const std::wstring& text, Encoding encoding) {
     if (text.empty()) return {};
     if (UnitSize(encoding) == 2) {
@@ -97,14 +90,7 @@ std::string Encode(const std::wstring& text, Encoding encoding) {
         }
         return bytes;
     }
-    UINT codePage = encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP;
-    int length = static_cast<int>(text.size());
-    DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, nullptr);
-    return bytes;
+    return text::ToCodePage(text, encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP);
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
@@ -284,103 +270,8 @@ std::wstring JoinNames(const std::vector<std::wstring>& names) {
 
 // ---- File access ----
 
-enum class LoadResult { Loaded, Missing, Failed };
+using files::ReadResult;
 
-LoadResult LoadBytes(const std::wstring& path, std::string& bytes) {
-    bytes.clear();
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? LoadResult::Missing
-                                                                                : LoadResult::Failed;
-    }
-    LoadResult result = LoadResult::Loaded;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x7FFFFFFF) {
-        result = LoadResult::Failed;
-    } else {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD got = 0;
-            DWORD want = static_cast<DWORD>(bytes.size() - done);
-            if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
-                result = LoadResult::Failed;
-                break;
-            }
-            if (got == 0) break;
-            done += got;
-        }
-        bytes.resize(done);
-    }
-    CloseHandle(file);
-    return result;
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
-    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
-    return path.substr(0, slash);
-}
-
-// A name of the program's own beside the file, so that the leftover of a write cut short
-// is recognised and removed at the next start; CREATE_NEW never takes over a file that is
-// already there.
-HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
-    std::wstring prefix = folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        name = prefix + NewTemporaryName();
-        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) return file;
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-    name.clear();
-    return INVALID_HANDLE_VALUE;
-}
-
-// Writes and closes the file.
-bool WriteWhole(HANDLE file, const std::string& bytes) {
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        DWORD written = 0;
-        DWORD want = static_cast<DWORD>(bytes.size() - done);
-        ok = WriteFile(file, bytes.data() + done, want, &written, nullptr) && written > 0;
-        done += written;
-    }
-    ok = ok && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-    return ok;
-}
-
-// A scanner or another program may hold the file for a moment: a few short retries
-// before the write is given up.
-bool MoveOver(const std::wstring& from, const std::wstring& to) {
-    for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        DWORD error = GetLastError();
-        bool transient = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-                         error == ERROR_LOCK_VIOLATION;
-        if (!transient || attempt == 2) return false;
-        Sleep(30);
-    }
-}
-
-// The new text goes to a temporary file beside the old one and replaces it in one move,
-// so that the file is never seen half written.
-bool ReplaceContents(const std::wstring& path, const std::string& bytes) {
-    std::wstring temporary;
-    HANDLE file = CreateTemporary(FolderOf(path), temporary);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    if (WriteWhole(file, bytes) && MoveOver(temporary, path)) return true;
-    DeleteFileW(temporary.c_str());
-    return false;
-}
 
 // ---- Edits ----
 
@@ -557,7 +448,7 @@ Int RoundToWidth(double value) {
 Document Load(const std::wstring& path) {
     std::string bytes;
     Document doc;
-    if (LoadBytes(path, bytes) != LoadResult::Loaded || !Parse(bytes, doc)) return {};
+    if (files::ReadWhole(path, bytes) != ReadResult::Read || !Parse(bytes, doc)) return {};
     return doc;
 }
 
@@ -606,10 +497,10 @@ bool WriteString(const std::wstring& path, const std::wstring& section, const st
     std::wstring text = OneLine(value);
 
     std::string before;
-    LoadResult loaded = LoadBytes(path, before);
+    ReadResult loaded = files::ReadWhole(path, before);
     // A file that exists but cannot be read or understood is never overwritten: its
     // settings would be lost.
-    if (loaded == LoadResult::Failed) return false;
+    if (loaded == ReadResult::Failed) return false;
     Document doc;
     if (!Parse(before, doc)) return false;
 
@@ -621,8 +512,8 @@ bool WriteString(const std::wstring& path, const std::wstring& section, const st
         SetValue(doc, sectionName, keyName, text);
     }
     std::string after = Serialize(doc);
-    if (loaded == LoadResult::Loaded && after == before) return true;
-    return ReplaceContents(path, after);
+    if (loaded == ReadResult::Read && after == before) return true;
+    return files::Replace(path, after);
 }
 
 double ParseNumber(const std::wstring& text) {

@@ -1,9 +1,10 @@
 #include "app/Instance.h"
 
 #include "app/Settings.h"
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "common/Handles.h"
 #include "version.h"
 
 #include <windows.h>
@@ -36,13 +37,12 @@ static bool ArgumentsAskAuto(const std::wstring& arguments) {
 static void RemoveStrayTemporaries(const std::wstring& folder) {
     std::wstring prefix = AddBackslash(folder);
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((prefix + L"~bst*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    win::Find search(FindFirstFileW((prefix + L"~bst*.tmp").c_str(), &found));
+    if (!search) return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName))
             DeleteFileW((prefix + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 bool StartProgram(const std::wstring& arguments) {

@@ -2,6 +2,7 @@
 
 #include "app/Events.h"
 #include "app/UiService.h"
+#include "common/Handles.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -92,48 +93,24 @@ std::wstring ToUpper(const std::wstring& text) {
     return result;
 }
 
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    int length = static_cast<int>(text.size());
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
-std::wstring FromAnsi(const std::string& bytes) {
-    if (bytes.empty()) return {};
-    int length = static_cast<int>(bytes.size());
-    int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return {};
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), size);
-    return text;
-}
-
 // ---- Existence tests ----
 
 bool FileExists(const std::wstring& path) {
     if (path.empty()) return false;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    win::Find find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return false;
     bool found = false;
     do {
         found = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    } while (!found && FindNextFileW(find, &data));
-    FindClose(find);
+    } while (!found && FindNextFileW(find.Get(), &data));
     return found;
 }
 
 bool PathExists(const std::wstring& path) {
     if (path.empty()) return false;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    return win::Find(FindFirstFileW(path.c_str(), &data)).Valid();
 }
 
 // ---- Volume text ----
@@ -201,29 +178,17 @@ void ShowFileProperties(const std::wstring& path, HWND owner) {
 
 namespace {
 
-// Closes a registry key when it goes out of scope.
-class RegistryKey {
-public:
-    RegistryKey(HKEY root, const std::wstring& subKey, REGSAM access) {
-        if (RegOpenKeyExW(root, subKey.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+win::Key OpenKey(HKEY root, const std::wstring& subKey, REGSAM access) {
+    win::Key key;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, access, key.Put()) != ERROR_SUCCESS) key.Release();
+    return key;
+}
 
 }  // namespace
 
 void SetRegistryValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                       const std::wstring& textData, DWORD numberData, DWORD type) {
-    RegistryKey key(root, subKey, KEY_ALL_ACCESS);
+    win::Key key = OpenKey(root, subKey, KEY_ALL_ACCESS);
     if (!key.Get()) return;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         // The terminating NUL is stored too, so that every reader gets a terminated text.
@@ -237,12 +202,12 @@ void SetRegistryValue(HKEY root, const std::wstring& subKey, const std::wstring&
 }
 
 void DeleteRegistryValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName) {
-    RegistryKey key(root, subKey, KEY_ALL_ACCESS);
+    win::Key key = OpenKey(root, subKey, KEY_ALL_ACCESS);
     if (key.Get()) RegDeleteValueW(key.Get(), valueName.c_str());
 }
 
 std::wstring ReadRegistryText(HKEY root, const std::wstring& subKey, const std::wstring& valueName) {
-    RegistryKey key(root, subKey, KEY_READ);
+    win::Key key = OpenKey(root, subKey, KEY_READ);
     if (!key.Get()) return L"";
     for (DWORD bytes = 256;;) {
         // One extra character guarantees termination of a value stored without its NUL.
@@ -273,38 +238,6 @@ std::wstring BrowseFolder(HWND owner, bool includeFiles, const std::wstring& tit
 
 namespace {
 
-// Selects a font into a device context for the lifetime of the object.
-class FontSelection {
-public:
-    FontSelection(HDC dc, HFONT font) : dc_(dc), previous_(font ? SelectObject(dc, font) : nullptr) {}
-    ~FontSelection() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    FontSelection(const FontSelection&) = delete;
-    FontSelection& operator=(const FontSelection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-// A window's device context, released when the object goes.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 HFONT FontOf(HWND window) {
     return window ? reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)) : nullptr;
 }
@@ -324,9 +257,9 @@ std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UI
 
     HFONT font = FontOf(control);
     if (!font) font = FontOf(window);
-    WindowDc dc(window);
+    win::WindowDc dc(window);
     if (!dc.Get()) return text;
-    FontSelection selection(dc.Get(), font);
+    win::Selection selection(dc.Get(), font);
 
     // DT_MODIFYSTRING may write up to four characters more than the text holds.
     std::vector<wchar_t> buffer(text.begin(), text.end());
@@ -338,9 +271,9 @@ std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UI
 
 void SetListExtent(HWND window, HWND listBox) {
     HWND measured = window ? window : listBox;
-    WindowDc dc(measured);
+    win::WindowDc dc(measured);
     if (!dc.Get()) return;
-    FontSelection selection(dc.Get(), FontOf(listBox));
+    win::Selection selection(dc.Get(), FontOf(listBox));
 
     LONG widest = 0;
     LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);

@@ -19,9 +19,6 @@ std::wstring Trim(const std::wstring& text);             // spaces at both ends
 std::wstring ToLower(const std::wstring& text);          // letters of the user's locale
 std::wstring ToUpper(const std::wstring& text);
 
-// Conversions at the storage boundary (ANSI code page).
-std::string ToAnsi(const std::wstring& text);
-std::wstring FromAnsi(const std::string& bytes);
 
 // ---- Existence tests ----
 bool FileExists(const std::wstring& path);   // a listing of path yields a normal file

@@ -1,5 +1,6 @@
 #include "dialogs/VisuErrFrm.h"
 
+#include "app/RunModes.h"
 #include "app/Settings.h"
 #include "app/Utils.h"
 #include "engine/ErrorLog.h"
@@ -18,23 +19,11 @@ constexpr int ButtonHeight = 375;
 
 constexpr int IdListeTxt = 101;
 
-std::wstring ModeName(int mode) {
-    switch (mode) {
-        case 0: return L"Sauvegarde";
-        case 1: return L"Restauration";
-        case 2: return L"Comparaison";
-        default: return L"";
-    }
-}
+std::wstring ModeName(int mode) { return modes::IsValid(mode) ? modes::Of(mode).name : L""; }
 
 // The key holding the error count of the mode's last run.
 std::wstring ErrorCountKey(int mode) {
-    switch (mode) {
-        case 0: return L"LastSaveNbErr";
-        case 1: return L"LastRestNbErr";
-        case 2: return L"LastCompNbErr";
-        default: return L"";
-    }
+    return modes::IsValid(mode) ? std::wstring(L"Last") + modes::Of(mode).resultKey + L"NbErr" : L"";
 }
 
 // A comparison's log lists the files it would copy rather than failures.
@@ -65,7 +54,7 @@ void VisuErrFrm::CreateControls() {
     // No cap of its own: a log may be far longer than the control's default 30 000 characters.
     SendMessageW(listeTxt_, EM_SETLIMITTEXT, 0, 0);
     bouton_ = AddControl(L"BUTTON", L"Fermer", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL);
-    lastFocus_ = bouton_;
+    initialFocus_ = bouton_;
 }
 
 void VisuErrFrm::Layout() {
@@ -97,20 +86,10 @@ void VisuErrFrm::ShowLogText() {
     SetCursor(previous);
 }
 
-void VisuErrFrm::OnBoutonClick() {
-    if (IsModalRunning()) EndModal(0);
-    else Close();
-}
+void VisuErrFrm::OnBoutonClick() { End(Accepted); }
 
 LRESULT VisuErrFrm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            // Bouton, Escape and Enter all close the viewer.
-            if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-                OnBoutonClick();
-                return 0;
-            }
-            break;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED && bouton_) Layout();
             return 0;
@@ -129,26 +108,15 @@ LRESULT VisuErrFrm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
             }
             break;
-        case WM_ACTIVATE:
-            // The focus comes back to the control that had it, the button at first.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-            } else if (lastFocus_ && IsWindow(lastFocus_)) {
-                SetFocus(lastFocus_);
-            }
-            return 0;
-        case WM_CLOSE:
-            OnBoutonClick();
-            return 0;
         default:
             break;
     }
-    return DefaultHandling(message, wParam, lParam);
+    // Bouton (Escape), Enter and the frame's close button all close the viewer.
+    return Dialog::HandleMessage(message, wParam, lParam);
 }
 
 void ShowErrorViewer(HWND owner, const std::wstring& configName, int mode) {
     VisuErrFrm viewer;
     if (!viewer.Load(owner, ProgramDirectory(), configName, mode)) return;
-    viewer.ShowModal(owner);
+    viewer.Run(owner);
 }

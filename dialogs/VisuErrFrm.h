@@ -2,11 +2,11 @@
 // The error viewer: shows the error log of one configuration and run mode (for a
 // comparison, the list of the files it found to copy), with the error count of that
 // mode's last run.
-#include "app/Form.h"
+#include "app/Dialog.h"
 
 #include <string>
 
-class VisuErrFrm : public Form {
+class VisuErrFrm : public Dialog {
 public:
     // Creates the window (hidden) over owner and loads the log of configName for mode
     // from the given folder.
@@ -38,7 +38,6 @@ private:
     HWND totalErrLbl_ = nullptr;
     HWND listeTxt_ = nullptr;
     HWND bouton_ = nullptr;
-    HWND lastFocus_ = nullptr;
 };
 
 // Shows, modally over owner, the log of configName for mode kept in the program's folder.

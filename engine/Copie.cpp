@@ -1,6 +1,7 @@
 #include "engine/Copie.h"
 
 #include "app/Events.h"
+#include "app/RunModes.h"
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
@@ -33,13 +34,7 @@ constexpr int FormHeightTw = 7650;
 constexpr int MarginTw = 240;
 constexpr int InnerWidthTw = FormWidthTw - 2 * MarginTw - 120;
 
-const wchar_t* ModeWord(int mode) {
-    switch (mode) {
-        case 1: return L"restauration";
-        case 2: return L"comparaison";
-        default: return L"sauvegarde";
-    }
-}
+const wchar_t* ModeWord(int mode) { return modes::Of(mode).word; }
 
 // "hh:nn:ss" of a duration in milliseconds.
 std::wstring FormatDuration(ULONGLONG milliseconds) {
@@ -90,13 +85,7 @@ Copie::~Copie() {
     if (hwnd_) KillTimer(hwnd_, LogTimerId);
 }
 
-std::wstring Copie::Caption() const {
-    switch (RunMode) {
-        case 1: return L"Restauration ...";
-        case 2: return L"Comparaison ...";
-        default: return L"Sauvegarde ...";
-    }
-}
+std::wstring Copie::Caption() const { return modes::Of(RunMode).caption; }
 
 bool Copie::Load(HWND owner) {
     if (!CreateForm(owner, Caption(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 0,
@@ -341,7 +330,7 @@ void Copie::ComparePass() {
 
     for (int i = 0; i <= MaxLineIndex; ++i) {
         if (!IsLineSelected(i)) continue;
-        std::wstring header = std::wstring(L"***** ") + (CompareReverse ? L"Restauration" : L"Sauvegarde") + L" n°" +
+        std::wstring header = std::wstring(L"***** ") + modes::Of(CompareReverse ? 1 : 0).name + L" n°" +
                               std::to_wstring(i + 1);
         host_.AddComparisonLine(header);
         AppendLog(header);
@@ -367,7 +356,7 @@ void Copie::ComparePass() {
         AppendLog(summary);
         AppendLog(L"Durée de la " + Caption() + L" : " + RunDurationText);
     } else {
-        host_.SetComparisonLabel(std::wstring(L"Aucun fichier à ") + (CompareReverse ? L"restaurer" : L"sauvegarder"));
+        host_.SetComparisonLabel(std::wstring(L"Aucun fichier à ") + modes::Of(CompareReverse ? 1 : 0).noFileTo);
     }
     host_.EndComparisonList();
     FlushLog();

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "app/Settings.h"
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "app/Utils.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
@@ -110,15 +110,16 @@ void CopyAndAccount(const std::wstring& sourcePath, const std::wstring& copyPath
 void RemoveLeftovers(const std::wstring& targetDir) {
     if (!FirstCopyInto(targetDir)) return;
     WIN32_FIND_DATAW data;
-    HANDLE find = FileOps::FindFirst(targetDir + L"~bst*.tmp", data);
-    if (find == INVALID_HANDLE_VALUE) return;
     std::vector<std::wstring> leftovers;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(data.cFileName)) {
-            leftovers.emplace_back(data.cFileName);
-        }
-    } while (FileOps::FindNext(find, data));
-    FileOps::FindClose(find);
+    {
+        FileOps::Find find(FileOps::FindFirst(targetDir + L"~bst*.tmp", data));
+        if (!find) return;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(data.cFileName)) {
+                leftovers.emplace_back(data.cFileName);
+            }
+        } while (FileOps::FindNext(find.Get(), data));
+    }
     for (const std::wstring& name : leftovers) {
         FileOps::SetAttributes(targetDir + name, FILE_ATTRIBUTE_NORMAL);
         FileOps::Delete(targetDir + name);
@@ -272,14 +273,13 @@ bool TargetIndex::Open(const std::wstring& directory, size_t fileCount) {
 
 bool TargetIndex::List() {
     WIN32_FIND_DATAW data;
-    HANDLE find = FileOps::FindFirst(directory_ + L"*", data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    FileOps::Find find(FileOps::FindFirst(directory_ + L"*", data));
+    if (!find) return false;
     do {
         FileRecord record = RecordFrom(data);
         std::wstring key = FoldName(record.name);
         entries_.emplace(std::move(key), std::move(record));
-    } while (FileOps::FindNext(find, data));
-    FileOps::FindClose(find);
+    } while (FileOps::FindNext(find.Get(), data));
     exists_ = listed_ = true;
     return true;
 }
@@ -380,14 +380,13 @@ void ClearReadOnly(const std::wstring& path, DWORD attributes) {
 }
 
 void CopyTimeStamps(const std::wstring& copy, const FileRecord& source) {
-    HANDLE file = FileOps::OpenWrite(copy);
-    if (file == INVALID_HANDLE_VALUE) return;
+    FileOps::File file(FileOps::OpenWrite(copy));
+    if (!file) return;
     FILE_BASIC_INFO info{};
     info.CreationTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.creation));
     info.LastAccessTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.access));
     info.LastWriteTime.QuadPart = static_cast<LONGLONG>(FileTimeValue(source.lastWrite));
-    FileOps::SetInfo(file, info);
-    FileOps::Close(file);
+    FileOps::SetInfo(file.Get(), info);
 }
 
 void ShowProgress(const std::wstring& name, const std::wstring& sourceDir, const std::wstring& targetDir) {

@@ -5,6 +5,8 @@
 // no fault is armed each call costs one flag test beyond the system call.
 #include <windows.h>
 
+#include "common/Handles.h"
+
 #include <cstdint>
 #include <string>
 
@@ -63,6 +65,20 @@ bool SetInfo(HANDLE file, const FILE_BASIC_INFO& info);
 // Renames the open file (opened by CreateWrite) to path, replacing an existing file.
 bool Rename(HANDLE file, const std::wstring& path);
 void Close(HANDLE file);
+
+// Owners of the handles of this layer, closed through it.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { FileOps::Close(handle); }
+};
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { FileOps::FindClose(handle); }
+};
+using File = win::Unique<FileTraits>;
+using Find = win::Unique<FindTraits>;
 
 // ---- Fault injection (tests) ----
 // The matching calls of op fail with error. path: empty matches every path, a text

@@ -8,10 +8,7 @@ const wchar_t* const Captions[frmConfirm::ButtonCount] = {L"&Oui", L"&Tous", L"&
 }  // namespace
 
 bool frmConfirm::Load(HWND owner, const std::wstring& fileName) {
-    if (!CreateForm(owner, L"Confirmation du remplacement du fichier", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                    WS_EX_DLGMODALFRAME, 0, 0, 6300, 2250)) {
-        return false;
-    }
+    if (!CreateDialogForm(owner, L"Confirmation du remplacement du fichier", 6300, 2250)) return false;
     icon_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_ICON, 240, 240, 480, 480, 90);
     SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
     lbl_[0] = AddControl(L"STATIC", L"Ce dossier contient déjà un fichier appelé '" + fileName + L"'",
@@ -22,44 +19,29 @@ bool frmConfirm::Load(HWND owner, const std::wstring& fileName) {
         DWORD style = WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
         cmd_[i] = AddControl(L"BUTTON", Captions[i], style, 600 + i * 1320, 1260, 1200, 375, CmdBaseId + i);
     }
-    CenterOver(owner);
+    initialFocus_ = cmd_[0];
     return true;
 }
 
 ConfirmAnswer frmConfirm::Ask(HWND owner) {
-    SetFocus(cmd_[0]);
-    ShowModal(owner);
+    Run(owner);
     return static_cast<ConfirmAnswer>(tag_);
 }
 
 void frmConfirm::OnCmdClick(int index) {
     tag_ = index;
     ShowWindow(hwnd_, SW_HIDE);
-    EndModal(index);
+    End(index);
 }
 
-LRESULT frmConfirm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND: {
-            int id = LOWORD(wParam);
-            if (id >= CmdBaseId && id < CmdBaseId + ButtonCount) {
-                OnCmdClick(id - CmdBaseId);
-                return 0;
-            }
-            // Escape: the dialog's cancel, which is "Annuler".
-            if (id == IDCANCEL) {
-                OnCmdClick(static_cast<int>(ConfirmAnswer::Cancel));
-                return 0;
-            }
-            break;
-        }
-        case WM_CLOSE:
-            // Closing the question without an answer must not replace the file: it counts
-            // as "Annuler", which leaves the file alone and stops the run.
-            OnCmdClick(static_cast<int>(ConfirmAnswer::Cancel));
-            return 0;
+bool frmConfirm::OnCommand(int id, int, HWND) {
+    if (id >= CmdBaseId && id < CmdBaseId + ButtonCount) {
+        OnCmdClick(id - CmdBaseId);
+        return true;
     }
-    return DefaultHandling(message, wParam, lParam);
+    // Escape and the frame's close button: "Annuler", through the dialog's cancel.
+    if (id == IDCANCEL) tag_ = CancelResult();
+    return false;
 }
 
 ConfirmAnswer ConfirmReplace(HWND owner, const std::wstring& fileName) {

@@ -1,11 +1,11 @@
 #pragma once
 // The question asked before an existing copy is replaced.
-#include "app/Form.h"
+#include "app/Dialog.h"
 #include "engine/RunView.h"
 
 #include <string>
 
-class frmConfirm : public Form {
+class frmConfirm : public Dialog {
 public:
     static constexpr int ButtonCount = 4;
 
@@ -20,7 +20,9 @@ public:
     void OnCmdClick(int index);
 
 protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Escape and the frame's close button answer "Annuler": the file is left alone.
+    int CancelResult() const override { return static_cast<int>(ConfirmAnswer::Cancel); }
+    bool OnCommand(int id, int code, HWND control) override;
     const wchar_t* ClassName() const override { return L"BastideFrmConfirm"; }
 
 private:

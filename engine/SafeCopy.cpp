@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "engine/FileOps.h"
 
 namespace {
@@ -78,22 +78,21 @@ bool StampAsSource(HANDLE source, HANDLE target) {
 bool CopyInBlocks(const std::wstring& source, const std::wstring& copy, CopyProgressRoutine progress,
                   const volatile int32_t* cancel, DWORD& error) {
     error = 0;
-    HANDLE in = FileOps::OpenRead(source);
-    if (in == INVALID_HANDLE_VALUE) {
+    FileOps::File in(FileOps::OpenRead(source));
+    if (!in) {
         error = GetLastError();
         return false;
     }
     std::wstring temporary;
-    HANDLE out = CreateTemporary(copy, temporary);
-    if (out == INVALID_HANDLE_VALUE) {
+    FileOps::File out(CreateTemporary(copy, temporary));
+    if (!out) {
         error = GetLastError();
-        FileOps::Close(in);
         return false;
     }
-    bool done = TransferBlocks(in, out, progress, cancel) && StampAsSource(in, out) && FileOps::Rename(out, copy);
+    bool done = TransferBlocks(in.Get(), out.Get(), progress, cancel) && StampAsSource(in.Get(), out.Get()) &&
+                FileOps::Rename(out.Get(), copy);
     if (!done) error = GetLastError();
-    FileOps::Close(out);
-    FileOps::Close(in);
+    out.Reset();
     if (!done) {
         RemoveTemporary(temporary);
         if (error == 0) error = ERROR_GEN_FAILURE;

@@ -60,8 +60,8 @@ bool IsExistingDirectory(const std::wstring& path) {
 
 bool ListSource(const std::wstring& sourceDir, SourceListing& listing) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FileOps::FindFirst(sourceDir + L"*", data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    FileOps::Find find(FileOps::FindFirst(sourceDir + L"*", data));
+    if (!find) return false;
     size_t count = 0;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -70,8 +70,7 @@ bool ListSource(const std::wstring& sourceDir, SourceListing& listing) {
             listing.files.push_back(RecordFrom(data));
         }
         if (++count % EntriesBetweenEvents == 0) View().ProcessEvents();
-    } while (FileOps::FindNext(find, data));
-    FileOps::FindClose(find);
+    } while (FileOps::FindNext(find.Get(), data));
     return true;
 }
 
@@ -171,15 +170,14 @@ struct FolderIdentity {
 
 FolderIdentity IdentityOf(const std::wstring& directory) {
     FolderIdentity identity;
-    HANDLE folder = FileOps::OpenDirectory(directory);
-    if (folder == INVALID_HANDLE_VALUE) return identity;
+    FileOps::File folder(FileOps::OpenDirectory(directory));
+    if (!folder) return identity;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(folder, &info)) {
+    if (GetFileInformationByHandle(folder.Get(), &info)) {
         identity.serial = info.dwVolumeSerialNumber;
         identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         identity.known = true;
     }
-    FileOps::Close(folder);
     return identity;
 }
 
@@ -361,10 +359,7 @@ bool DestinationExists(const std::wstring& writeDir) {
         return false;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FileOps::FindFirst(AddBackslash(writeDir) + L"*", data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FileOps::FindClose(find);
-    return true;
+    return FileOps::Find(FileOps::FindFirst(AddBackslash(writeDir) + L"*", data)).Valid();
 }
 
 namespace {
@@ -407,10 +402,10 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
     if (!PrepareLine(readPath, writeDir, analysisOnly)) return;
 
     WIN32_FIND_DATAW data;
-    HANDLE find = INVALID_HANDLE_VALUE;
-    if (!IsDriveRoot(readPath)) find = FileOps::FindFirst(WithoutTrailingBackslash(readPath), data);
+    FileOps::Find find;
+    if (!IsDriveRoot(readPath)) find.Reset(FileOps::FindFirst(WithoutTrailingBackslash(readPath), data));
 
-    if (find == INVALID_HANDLE_VALUE) {
+    if (!find) {
         // A drive or share root (never found by a search of its own), or a path that does
         // not exist: nothing is created for the latter (it may have been a single file),
         // and the walk reports it.
@@ -418,7 +413,7 @@ void ProcessLine(const std::wstring& readPath, const std::wstring& writeDir, boo
         WalkDirectory(readPath, LineTarget(readPath, writeDir));
         return;
     }
-    FileOps::FindClose(find);
+    find.Reset();
 
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         ClearShownTimingTexts();

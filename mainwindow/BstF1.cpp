@@ -22,7 +22,6 @@ int FormWidthTw() {
     return Form::PixelsToTwips(rect.right - rect.left);
 }
 
-bool IsInside(HWND window, HWND ancestor) { return window && (window == ancestor || IsChild(ancestor, window)); }
 }  // namespace
 
 BstF1::BstF1() {
@@ -123,12 +122,11 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
                 // Keyboard focus comes back to the control that had it.
-                HWND focus = GetFocus();
-                if (IsInside(focus, hwnd_) && focus != hwnd_) lastFocus_ = focus;
+                focus_.Remember(hwnd_);
                 return 0;
             }
             PostMessageW(hwnd_, WM_APP, 0, 0);
-            if (!HIWORD(wParam)) SetFocus(IsInside(lastFocus_, hwnd_) && IsWindowVisible(lastFocus_) ? lastFocus_ : onglet_);
+            if (!HIWORD(wParam)) focus_.Restore(hwnd_, onglet_);
             return 0;
         case WM_MOUSEMOVE:
             // Over the locked lines the mouse reaches the window itself, not the rows.

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the lines of the current configuration, the mode tabs, the command
 // buttons and the last-result panel. The program lives as long as this window.
+#include "app/Dialog.h"
 #include "app/Form.h"
 #include "engine/RunHost.h"
 
@@ -188,7 +189,7 @@ private:
     bool unloaded_ = false;
     bool locked_ = true;
     bool configShown_ = false;
-    HWND lastFocus_ = nullptr;
+    FocusMemory focus_;
 
     HWND onglet_ = nullptr;
     std::array<HWND, 3> tabKeys_{};

@@ -1,5 +1,7 @@
 // Creation and layout of the main window's controls.
 #include "app/Settings.h"
+#include "common/Handles.h"
+#include "common/Guard.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/Frame.h"
 #include "mainwindow/Layout.h"
@@ -199,10 +201,7 @@ LRESULT CALLBACK BstF1::RightClickProc(HWND control, UINT message, WPARAM wParam
         POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         auto* window = reinterpret_cast<BstF1*>(data);
         if (PtInRect(&client, point) && IsWindowEnabled(control) && IsWindowEnabled(GetParent(control))) {
-            try {
-                window->CmdSClick(static_cast<int>(id), 2);
-            } catch (...) {
-            }
+            guard::Call<void>("BstF1::RightClickProc", [&] { window->CmdSClick(static_cast<int>(id), 2); });
         }
         return 0;
     }
@@ -326,10 +325,11 @@ void BstF1::CutTabHole() {
     RECT tabs{}, lines{};
     GetWindowRect(onglet_, &tabs);
     GetWindowRect(cadre_[0], &lines);
-    HRGN whole = CreateRectRgn(0, 0, tabs.right - tabs.left, tabs.bottom - tabs.top);
-    HRGN hole = CreateRectRgn(lines.left - tabs.left, lines.top - tabs.top, lines.right - tabs.left,
-                              lines.bottom - tabs.top);
-    CombineRgn(whole, whole, hole, RGN_DIFF);
-    DeleteObject(hole);
-    if (!SetWindowRgn(onglet_, whole, TRUE)) DeleteObject(whole);
+    win::GdiObject whole(CreateRectRgn(0, 0, tabs.right - tabs.left, tabs.bottom - tabs.top));
+    win::GdiObject hole(CreateRectRgn(lines.left - tabs.left, lines.top - tabs.top, lines.right - tabs.left,
+                                      lines.bottom - tabs.top));
+    HRGN region = static_cast<HRGN>(whole.Get());
+    CombineRgn(region, region, static_cast<HRGN>(hole.Get()), RGN_DIFF);
+    // Once set, the region belongs to the window.
+    if (SetWindowRgn(onglet_, region, TRUE)) whole.Release();
 }

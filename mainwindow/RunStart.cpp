@@ -1,8 +1,10 @@
 // The main window's side of every run: the questions before it, the run window, the
 // message at its end, the recording of its outcome and the program launched after it.
 #include "app/Settings.h"
+#include "app/RunModes.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "common/Handles.h"
 #include "dialogs/VisuErrFrm.h"
 #include "engine/Copie.h"
 #include "engine/RunState.h"
@@ -20,7 +22,6 @@ std::wstring Now() {
     return text;
 }
 
-const wchar_t* const ResultKeys[3] = {L"Save", L"Rest", L"Comp"};
 
 // What an unattended run tells the task scheduler; stopped until a run has said otherwise.
 int g_unattendedExitCode = ExitStopped;
@@ -143,16 +144,17 @@ void BstF1::StartRun(short manual) {
                 message = L"Copie de l'arborescence terminée !\n\n" + std::to_wstring(run.DirsRead) +
                           L" répertoire(s) lu(s), " + std::to_wstring(run.DirsCreated) + L" répertoire(s) créé(s).";
             } else if (manual == 1) {
-                message = RunMode == 1 ? L"Rien à restaurer !" : L"Rien à sauvegarder !";
+                message = modes::Of(RunMode).nothingToDo;
                 icon = MB_ICONEXCLAMATION;
             }
         } else {
             if (run.Aborted) {
-                message = RunMode == 1 ? L"Restauration interrompue !"
-                                       : L"Sauvegarde interrompue !\n\n" + InterruptionDetail();
+                // Only a backup says why: a restore stops with its title alone.
+                message = modes::Of(RunMode).interrupted;
+                if (RunMode != 1) message += L"\n\n" + InterruptionDetail();
             } else {
                 RecordLastResult(run.ErrorCount == 0);
-                message = std::wstring(RunMode == 1 ? L"Restauration terminée" : L"Sauvegarde terminée") +
+                message = std::wstring(modes::Of(RunMode).completed) +
                           (run.ErrorCount == 0 ? L" sans erreur."
                                                : L", nombre d'erreur(s): " + std::to_wstring(run.ErrorCount)) +
                           L"\r\n\r\nDurée : " + RunDurationText;
@@ -186,7 +188,7 @@ void BstF1::LaunchProgramAfter() {
 void BstF1::RecordLastResult(bool ok) {
     int mode = RunMode >= 0 && RunMode <= 2 ? RunMode : 0;
     LastResult& last = Config.Last[mode];
-    std::wstring kind = ResultKeys[mode];
+    std::wstring kind = modes::Of(mode).resultKey;
     std::wstring now = Now();
     if (ok) {
         last.Date = now;
@@ -235,12 +237,13 @@ void BstF1::SetComparisonLabel(const std::wstring& text) { SetText(lblComp_, tex
 
 void BstF1::EndComparisonList() {
     // The list scrolls sideways as far as its longest line.
-    HDC dc = GetDC(txtCp_);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(txtCp_, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, longestComparisonText_.c_str(), static_cast<int>(longestComparisonText_.size()), &size);
-    SelectObject(dc, previous);
-    ReleaseDC(txtCp_, dc);
+    {
+        win::WindowDc dc(txtCp_);
+        win::Selection font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(txtCp_, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc.Get(), longestComparisonText_.c_str(),
+                              static_cast<int>(longestComparisonText_.size()), &size);
+    }
     SendMessageW(txtCp_, LB_SETHORIZONTALEXTENT, size.cx + GetSystemMetrics(SM_CXVSCROLL), 0);
     SendMessageW(txtCp_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(txtCp_, nullptr, TRUE);

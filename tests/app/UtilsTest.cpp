@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/Utils.h"
+#include "common/Text.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestSupport.h"
 
@@ -61,10 +62,10 @@ TEST(UtilsText, SanitizeNameReplacesTheNineCharactersThenTrims) {
 
 TEST(UtilsText, AnsiConversionUsesTheAnsiCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "needs the Western European code page";
-    EXPECT_EQ("No\xEBl \xE9t\xE9", ToAnsi(L"Noël été"));
-    EXPECT_EQ(L"Noël été", FromAnsi("No\xEBl \xE9t\xE9"));
-    EXPECT_EQ("", ToAnsi(L""));
-    EXPECT_EQ(L"", FromAnsi(""));
+    EXPECT_EQ("No\xEBl \xE9t\xE9", text::ToAnsi(L"Noël été"));
+    EXPECT_EQ(L"Noël été", text::FromAnsi("No\xEBl \xE9t\xE9"));
+    EXPECT_EQ("", text::ToAnsi(L""));
+    EXPECT_EQ(L"", text::FromAnsi(""));
 }
 
 // ---- Existence tests ----

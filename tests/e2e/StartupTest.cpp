@@ -1,7 +1,7 @@
 // Bastide.exe started as a process in a scratch folder with its own Bastide.ini.
 #include <gtest/gtest.h>
 
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>

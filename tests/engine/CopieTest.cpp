@@ -2,7 +2,7 @@
 #include "engine/Copie.h"
 
 #include "app/Settings.h"
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
 #include "tests/engine/EngineTestSupport.h"

@@ -1,5 +1,6 @@
 // The error log files: their names, their bytes, and their replacement.
 #include "engine/ErrorLog.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +159,7 @@ TEST_F(ErrorLogTest, ComparisonLogHasOneLinePerDifferingFile) {
 
     std::wstring path = ErrorLogPathIn(Logs(), L"Maison", 2);
     ASSERT_TRUE(WriteErrorLog(path, Joined(view.log)));
-    std::vector<std::wstring> lines = SplitLines(FromAnsi(ReadBytes(path)));
+    std::vector<std::wstring> lines = SplitLines(text::FromAnsi(ReadBytes(path)));
     ASSERT_EQ(6u, lines.size());
     EXPECT_EQ(L"***** Sauvegarde n°1", lines[1]);
     EXPECT_EQ(L"***** Fin de la comparaison", lines[5]);

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 #include "engine/FileOps.h"
 #include "engine/RunState.h"
-#include "app/TempName.h"
+#include "common/TempName.h"
 #include "engine/SafeCopy.h"
 #include "engine/Walk.h"
 #include "tests/engine/EngineTestSupport.h"

@@ -1,5 +1,6 @@
 // Program entry: start-up checks, then the main window's message loop.
 #include <windows.h>
+#include <ole2.h>
 
 #include "app/Events.h"
 #include "app/Instance.h"
@@ -7,6 +8,14 @@
 #include "mainwindow/BstF1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The folder browser and the control of the line menu are OLE objects of this thread.
+    HRESULT ole = OleInitialize(nullptr);
+    struct OleScope {
+        bool active;
+        ~OleScope() {
+            if (active) OleUninitialize();
+        }
+    } oleScope{SUCCEEDED(ole)};
     const std::wstring arguments = ProcessArguments();
     if (!StartProgram(arguments)) {
         // A scheduled run refused because the program is already open did not back up.

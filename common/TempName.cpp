@@ -1,4 +1,4 @@
-#include "app/TempName.h"
+#include "common/TempName.h"
 
 #include <windows.h>
 

@@ -1,0 +1,114 @@
+// The modal dialog base on real windows: how each way of leaving a dialog ends it, and
+// the value handed back.
+#include "app/Dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "engine/FrmConfirm.h"
+
+namespace {
+
+// What the user does while a dialog runs, one step per timer tick.
+std::deque<std::function<void()>> g_steps;
+
+void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_steps.empty()) return;
+    auto step = std::move(g_steps.front());
+    g_steps.pop_front();
+    step();
+}
+
+HWND ActiveDialog(const wchar_t* className) { return FindWindowW(className, nullptr); }
+
+void PressKey(const wchar_t* className, UINT key) {
+    HWND dialog = ActiveDialog(className);
+    HWND target = GetFocus() ? GetFocus() : dialog;
+    PostMessageW(target, WM_KEYDOWN, key, 0);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000000);
+}
+
+// A name that must not be empty: OK is refused while it is.
+class NameDialog : public DialogResult<std::wstring> {
+public:
+    bool Load() {
+        if (!CreateDialogForm(nullptr, L"Nom", 4000, 1800)) return false;
+        auto controls = AddControls({
+            {L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 120, 120, 3000, 300, 10, 0,
+             L"Le nom"},
+            {L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 120, 600, 1200, 375, IDOK},
+            {L"BUTTON", L"Annuler", WS_VISIBLE | WS_TABSTOP, 1500, 600, 1200, 375, IDCANCEL},
+        });
+        edit_ = controls[0];
+        initialFocus_ = edit_;
+        return true;
+    }
+    HWND Edit() const { return edit_; }
+    int refusals = 0;
+
+protected:
+    bool OnOk() override {
+        value_ = GetText(edit_);
+        if (!value_.empty()) return true;
+        ++refusals;
+        return false;
+    }
+    const wchar_t* ClassName() const override { return L"BastideTestNameDialog"; }
+
+private:
+    HWND edit_ = nullptr;
+};
+
+class DialogTest : public testing::Test {
+protected:
+    DialogTest() { timer_ = SetTimer(nullptr, 0, 30, NextStep); }
+    ~DialogTest() override {
+        KillTimer(nullptr, timer_);
+        g_steps.clear();
+    }
+    UINT_PTR timer_ = 0;
+};
+
+TEST_F(DialogTest, EveryWayOutButAnAcceptedOkIsACancel) {
+    const wchar_t* cls = L"BastideTestNameDialog";
+    struct Case {
+        const char* how;
+        std::function<void()> leave;
+    } cases[] = {
+        {"Escape", [cls] { PressKey(cls, VK_ESCAPE); }},
+        {"frame close", [cls] { PostMessageW(ActiveDialog(cls), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Annuler", [cls] { PostMessageW(ActiveDialog(cls), WM_COMMAND, IDCANCEL, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        NameDialog dialog;
+        ASSERT_TRUE(dialog.Load());
+        g_steps = {[&] { SetWindowTextW(dialog.Edit(), L"Bureau"); }, c.leave};
+        EXPECT_FALSE(dialog.Ask(nullptr).has_value());
+    }
+}
+
+TEST_F(DialogTest, OkIsRefusedUntilTheValueIsGoodThenHandsItBack) {
+    const wchar_t* cls = L"BastideTestNameDialog";
+    NameDialog dialog;
+    ASSERT_TRUE(dialog.Load());
+    g_steps = {[cls] { PressKey(cls, VK_RETURN); },  // empty: refused, still open
+               [&] { SetWindowTextW(dialog.Edit(), L"Bureau"); }, [cls] { PressKey(cls, VK_RETURN); }};
+    std::optional<std::wstring> name = dialog.Ask(nullptr);
+    EXPECT_EQ(1, dialog.refusals);
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(L"Bureau", *name);
+}
+
+// Closing the replace question by its frame must never replace the file.
+TEST_F(DialogTest, ReplaceQuestionClosedByItsFrameAnswersAnnuler) {
+    g_steps = {[] { PostMessageW(ActiveDialog(L"BastideFrmConfirm"), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    EXPECT_EQ(ConfirmAnswer::Cancel, ConfirmReplace(nullptr, L"lettre.doc"));
+    g_steps = {[] { PressKey(L"BastideFrmConfirm", VK_ESCAPE); }};
+    EXPECT_EQ(ConfirmAnswer::Cancel, ConfirmReplace(nullptr, L"lettre.doc"));
+}
+
+}  // namespace
