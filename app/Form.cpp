@@ -1,7 +1,12 @@
 #include "app/Form.h"
 
 #include <exception>
+#include <map>
 #include <vector>
+
+namespace {
+int dpiInUse = 0;  // 0: the screen's
+}  // namespace
 
 Form::~Form() {
     if (hwnd_) {
@@ -10,7 +15,10 @@ Form::~Form() {
     }
 }
 
+void Form::UseDpi(int dpi) { dpiInUse = dpi > 0 ? dpi : 0; }
+
 int Form::Dpi() {
+    if (dpiInUse) return dpiInUse;
     static int dpi = [] {
         HDC screen = GetDC(nullptr);
         int value = GetDeviceCaps(screen, LOGPIXELSX);
@@ -25,7 +33,9 @@ int Form::TwipsToPixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
 int Form::PixelsToTwips(int pixels) { return MulDiv(pixels, 1440, Dpi()); }
 
 HFONT Form::DefaultFont() {
-    static HFONT font = [] {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[Dpi()];
+    if (!font) font = [] {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -38,7 +48,9 @@ HFONT Form::DefaultFont() {
 }
 
 HFONT Form::BoldFont() {
-    static HFONT font = [] {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[Dpi()];
+    if (!font) font = [] {
         LOGFONTW logFont{};
         GetObjectW(DefaultFont(), sizeof logFont, &logFont);
         logFont.lfWeight = FW_BOLD;
