@@ -148,7 +148,6 @@ void BstF1::ScrollClientTo(int x) {
             SetWindowPos(child, nullptr, rect.left + shift, rect.top, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
-        InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
     // The scroll bar of the lines stays on the screen: the lines view ends at the right
@@ -163,6 +162,7 @@ void BstF1::ScrollClientTo(int x) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         CutTabHole();
     }
+    if (shift != 0) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void BstF1::ShowControl(HWND control) {
