@@ -3,7 +3,12 @@
 #include "common/Guard.h"
 
 #include <exception>
+#include <map>
 #include <vector>
+
+namespace {
+int dpiInUse = 0;  // 0: the screen's
+}  // namespace
 
 Form::~Form() {
     if (hwnd_) {
@@ -12,7 +17,10 @@ Form::~Form() {
     }
 }
 
+void Form::UseDpi(int dpi) { dpiInUse = dpi > 0 ? dpi : 0; }
+
 int Form::Dpi() {
+    if (dpiInUse) return dpiInUse;
     static int dpi = [] {
         win::WindowDc screen(nullptr);
         int value = GetDeviceCaps(screen.Get(), LOGPIXELSX);
@@ -26,7 +34,9 @@ int Form::TwipsToPixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
 int Form::PixelsToTwips(int pixels) { return MulDiv(pixels, 1440, Dpi()); }
 
 HFONT Form::DefaultFont() {
-    static HFONT font = [] {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[Dpi()];
+    if (!font) font = [] {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -39,7 +49,9 @@ HFONT Form::DefaultFont() {
 }
 
 HFONT Form::BoldFont() {
-    static HFONT font = [] {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[Dpi()];
+    if (!font) font = [] {
         LOGFONTW logFont{};
         GetObjectW(DefaultFont(), sizeof logFont, &logFont);
         logFont.lfWeight = FW_BOLD;

@@ -35,11 +35,15 @@ public:
 
     // ---- twips ----
     static int Dpi();
+    // Lays windows out at another dpi than the screen's (0: the screen's again), so that
+    // a layout can be checked at every scale on one machine. Windows already open keep
+    // their sizes.
+    static void UseDpi(int dpi);
     static int TwipsToPixels(int twips);
     static int PixelsToTwips(int pixels);
     static constexpr int TwipsPerPixelAt96 = 15;
 
-    // The message font of the system, at the screen's dpi, shared by every control.
+    // The message font of the system, at the current dpi, shared by every control.
     static HFONT DefaultFont();
     static HFONT BoldFont();
 

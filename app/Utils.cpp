@@ -264,8 +264,21 @@ std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UI
     // DT_MODIFYSTRING may write up to four characters more than the text holds.
     std::vector<wchar_t> buffer(text.begin(), text.end());
     buffer.resize(text.size() + 5, L'\0');
-    DrawTextW(dc.Get(), buffer.data(), static_cast<int>(text.size()), &area,
+    const LONG room = area.right - area.left;
+    RECT measured = area;
+    DrawTextW(dc.Get(), buffer.data(), static_cast<int>(text.size()), &measured,
               flags | DT_CALCRECT | DT_MODIFYSTRING);
+    std::wstring fitted = CutAtNul(std::wstring(buffer.data(), buffer.size()));
+    if (measured.right - measured.left <= room || fitted.empty()) return fitted;
+
+    // Even the shortest form of a path keeps its last name whole, which may be wider
+    // than the control: that name then ends with an ellipsis, on one line.
+    buffer.assign(fitted.begin(), fitted.end());
+    buffer.resize(fitted.size() + 5, L'\0');
+    measured = area;
+    DrawTextW(dc.Get(), buffer.data(), static_cast<int>(fitted.size()), &measured,
+              (flags & ~(DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS | DT_WORDBREAK)) | DT_END_ELLIPSIS | DT_SINGLELINE |
+                  DT_CALCRECT | DT_MODIFYSTRING);
     return CutAtNul(std::wstring(buffer.data(), buffer.size()));
 }
 

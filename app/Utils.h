@@ -51,7 +51,9 @@ std::wstring BrowseFolder(HWND owner, bool includeFiles, const std::wstring& tit
 
 // ---- Display ----
 // Fits text into 95 % of the control's width, measured with the control's font (else the
-// window's); flags as DrawText (the callers pass DT_PATH_ELLIPSIS).
+// window's); flags as DrawText (the callers pass DT_PATH_ELLIPSIS). A text that is still
+// too wide after that (a path whose last name alone is wider) is cut with an ellipsis at
+// its end, so that it always fits on one line.
 std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UINT flags);
 // Lets the list box scroll sideways far enough to show its widest entry.
 void SetListExtent(HWND window, HWND listBox);

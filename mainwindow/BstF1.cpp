@@ -15,14 +15,14 @@ namespace {
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int FormHeightTw = 6600;  // replaced by the layout of the lines
 
+}  // namespace
+
 // Outer width of the window whose client area is layout::ClientWidth wide.
-int FormWidthTw() {
+int BstF1::FormWidthTw() {
     RECT rect{0, 0, Form::TwipsToPixels(layout::ClientWidth), 100};
     AdjustWindowRectEx(&rect, FormStyle, FALSE, WS_EX_CONTROLPARENT);
     return Form::PixelsToTwips(rect.right - rect.left);
 }
-
-}  // namespace
 
 BstF1::BstF1() {
     // Initialize: the common controls must be ready before any control is created.
@@ -128,6 +128,34 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostMessageW(hwnd_, WM_APP, 0, 0);
             if (!HIWORD(wParam)) focus_.Restore(hwnd_, onglet_);
             return 0;
+        case WM_HSCROLL: {
+            SCROLLINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_ALL;
+            GetScrollInfo(hwnd_, SB_HORZ, &info);
+            int x = info.nPos;
+            int step = TwipsToPixels(layout::RowPitch);
+            switch (LOWORD(wParam)) {
+                case SB_LINELEFT: x -= step; break;
+                case SB_LINERIGHT: x += step; break;
+                case SB_PAGELEFT: x -= static_cast<int>(info.nPage); break;
+                case SB_PAGERIGHT: x += static_cast<int>(info.nPage); break;
+                case SB_THUMBTRACK:
+                case SB_THUMBPOSITION: x = info.nTrackPos; break;
+                case SB_LEFT: x = 0; break;
+                case SB_RIGHT: x = info.nMax; break;
+            }
+            ScrollClientTo(x);
+            return 0;
+        }
+        case WM_MOUSEWHEEL: {
+            // The wheel over the lines scrolls them, whichever control has the focus.
+            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            RECT lines{};
+            GetWindowRect(linesView_, &lines);
+            if (linesView_ && PtInRect(&lines, point)) return SendMessageW(linesView_, message, wParam, lParam);
+            break;
+        }
         case WM_MOUSEMOVE:
             // Over the locked lines the mouse reaches the window itself, not the rows.
             if (!IsWindowEnabled(cadre_[0]) && IsWindowVisible(cadre_[0])) {

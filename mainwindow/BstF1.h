@@ -83,9 +83,20 @@ public:
     void SetLocked(bool locked) { locked_ = locked; }
     bool ConfigShown() const { return configShown_; }
 
+    // ---- Place on the screen ----
+    // Lays the window out for a work area: the lines frame keeps its height and the
+    // window shows as much of it as the work area allows (the rest scrolls), a window
+    // wider than the work area scrolls sideways, and a window that would not lie on the
+    // work area is brought onto it. LayOut uses the work area of the nearest monitor.
+    void FitIntoWorkArea(const RECT& work);
+    // Scrolls the lines and the window so that the control is shown.
+    void ShowControl(HWND control);
+
     // ---- Controls, by the names of the form ----
     HWND Onglet() const { return onglet_; }
     HWND Cadre(int i) const { return cadre_[i]; }
+    // The part of the window that shows Cadre(0) or Cadre(3).
+    HWND LinesView() const { return linesView_; }
     HWND CadrePla() const { return cadrePla_; }
     HWND Cmd(int i) const { return cmd_[i]; }
     HWND Opt(int i) const { return opt_[i]; }
@@ -142,6 +153,10 @@ private:
     void DestroyRow(int i);
     void LayOut();
     void CutTabHole();
+    RECT NearestWorkArea() const;
+    // Moves the controls of the window sideways: x is the first logical column shown.
+    void ScrollClientTo(int x);
+    static int FormWidthTw();
     HWND AddChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int leftTw,
                   int topTw, int widthTw, int heightTw, int id, DWORD exStyle = 0);
     void SetPicture(HWND control, HICON picture);
@@ -166,6 +181,8 @@ private:
     void SetChkSValue(int i, int value);
     void SetModeFromTab(int tab);
     void ShowLastResult();
+    static LRESULT CALLBACK ShowOnFocusProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR data);
     static LRESULT CALLBACK RightClickProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR id, DWORD_PTR data);
 
@@ -194,6 +211,8 @@ private:
     HWND onglet_ = nullptr;
     std::array<HWND, 3> tabKeys_{};
     std::array<HWND, 4> cadre_{};
+    HWND linesView_ = nullptr;
+    int hScroll_ = 0;
     HWND cadrePla_ = nullptr;
     HWND optionsGroup_ = nullptr;
     std::array<HWND, 10> cmd_{};

@@ -5,11 +5,14 @@
 #include "mainwindow/BstF1.h"
 #include "mainwindow/Frame.h"
 #include "mainwindow/Layout.h"
+#include "mainwindow/LinesView.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/ToolTips.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +24,9 @@ constexpr DWORD PictureButton = BS_PUSHBUTTON | BS_ICON | WS_TABSTOP | WS_VISIBL
 // Check boxes are ticked by the window itself, so that a click on a locked row does nothing.
 constexpr DWORD CheckBox = BS_CHECKBOX | WS_TABSTOP | WS_VISIBLE;
 constexpr DWORD Label = SS_LEFT | SS_NOPREFIX | WS_VISIBLE;
+// A path takes one line: shortened in its middle to fit, and cut at its end when its last
+// name alone is wider than the label.
+constexpr DWORD PathLabel = SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOPREFIX | SS_NOTIFY | WS_VISIBLE;
 constexpr DWORD Picture = SS_ICON | SS_CENTERIMAGE | SS_NOTIFY;
 constexpr DWORD TextBox = ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE;
 constexpr DWORD GroupFrame = frame::GroupStyle | WS_CLIPCHILDREN | WS_VISIBLE;
@@ -58,6 +64,18 @@ void RegisterTabKeyClass() {
 
 int LinesHeight() { return (MaxLineIndex + 1) * RowPitch + LinesBottom; }
 
+// Width in pixels of text in the control's font.
+int TextWidth(HWND control, const std::wstring& text) {
+    HDC dc = GetDC(control);
+    if (!dc) return 0;
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
 }  // namespace
 
 HWND BstF1::AddChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int leftTw,
@@ -66,8 +84,23 @@ HWND BstF1::AddChild(HWND parent, const wchar_t* className, const std::wstring& 
                                    TwipsToPixels(topTw), TwipsToPixels(widthTw), TwipsToPixels(heightTw), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                    nullptr);
-    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    if (!control) return control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    // A control reached with the keyboard is scrolled into view on a small screen.
+    if (style & WS_TABSTOP) SetWindowSubclass(control, ShowOnFocusProc, 0, reinterpret_cast<DWORD_PTR>(this));
     return control;
+}
+
+LRESULT CALLBACK BstF1::ShowOnFocusProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
+    LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+    if (message == WM_SETFOCUS) {
+        try {
+            reinterpret_cast<BstF1*>(data)->ShowControl(control);
+        } catch (...) {
+        }
+    }
+    return result;
 }
 
 void BstF1::SetPicture(HWND control, HICON picture) {
@@ -86,11 +119,14 @@ void BstF1::SetPicture(HWND control, HICON picture) {
 // program, options, scheduling, start and quit.
 void BstF1::CreateControls() {
     frame::RegisterClass();
+    linesview::RegisterClass();
     RegisterTabKeyClass();
     CreateTopBar();
     CreateModeTabs();
-    cadre_[0] = AddChild(hwnd_, frame::ClassName, L"", GroupFrame, LinesLeft, LinesTop, LinesWidth, LinesHeight(),
-                         ids::Cadre, WS_EX_CONTROLPARENT);
+    linesView_ = AddChild(hwnd_, linesview::ClassName, L"", WS_CLIPCHILDREN | Visible, LinesLeft, LinesTop,
+                          LinesWidth, LinesHeight(), ids::LinesView, WS_EX_CONTROLPARENT);
+    cadre_[0] = AddChild(linesView_, frame::ClassName, L"", GroupFrame, 0, 0, LinesWidth, LinesHeight(), ids::Cadre,
+                         WS_EX_CONTROLPARENT);
     rows_.clear();
     CreateRow(0);
     CreateComparisonPanel();
@@ -99,9 +135,16 @@ void BstF1::CreateControls() {
 }
 
 void BstF1::CreateTopBar() {
-    configLbl_[0] = AddChild(hwnd_, WC_STATICW, L"Configuration :", Label, 240, 195, 1230, 255, ids::ConfigLbl);
-    configLbl_[1] = AddChild(hwnd_, WC_STATICW, L"", Label | SS_NOTIFY | SS_ENDELLIPSIS, 1470, 195, 5700, 255,
-                             ids::ConfigLbl + 1);
+    // The caption takes the width of its text at the screen's dpi, and the name follows
+    // after a gap.
+    const std::wstring caption = L"Configuration :";
+    configLbl_[0] = AddChild(hwnd_, WC_STATICW, caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX | Visible, ConfigLeft,
+                             ConfigTop, 1230, 255, ids::ConfigLbl);
+    int captionWidth = PixelsToTwips(TextWidth(configLbl_[0], caption)) + 15;
+    int nameLeft = ConfigLeft + captionWidth + ConfigGap;
+    MoveControl(configLbl_[0], ConfigLeft, ConfigTop, captionWidth, 255);
+    configLbl_[1] = AddChild(hwnd_, WC_STATICW, L"", Label | SS_NOTIFY | SS_ENDELLIPSIS, nameLeft, ConfigTop,
+                             std::max(0, ConfigRight - nameLeft), 255, ids::ConfigLbl + 1);
     SendMessageW(configLbl_[1], WM_SETFONT, reinterpret_cast<WPARAM>(BoldFont()), FALSE);
     SetToolTipText(configLbl_[1], L"Nom de la configuration sélectionnée");
 
@@ -159,14 +202,14 @@ void BstF1::CreateRow(int i) {
                        LblWidth, RowLabelHeight, ids::Lbl + offset);
     row.chkS = AddChild(parent, WC_BUTTONW, L"", CheckBox, ChkSLeft, labelTop, ChkSWidth, RowLabelHeight,
                         ids::ChkS + offset);
-    row.lblS = AddChild(parent, WC_STATICW, L"", Label | SS_NOTIFY, LblSLeft, labelTop, PathWidth, RowLabelHeight,
+    row.lblS = AddChild(parent, WC_STATICW, L"", PathLabel, LblSLeft, labelTop, PathWidth, RowLabelHeight,
                         ids::LblS + offset);
     row.cmdS = AddChild(parent, WC_BUTTONW, L"...", PushButton, CmdSLeft, buttonTop, RowButtonWidth,
                         RowButtonHeight, ids::CmdS + offset);
     row.img = AddChild(parent, WC_STATICW, L"", Picture | Visible, ImgLeft, labelTop, ImgWidth, RowLabelHeight,
                        ids::Img + offset);
     SetPicture(row.img, FlecheImg(0));
-    row.lblD = AddChild(parent, WC_STATICW, L"", Label | SS_NOTIFY, LblDLeft, labelTop, PathWidth, RowLabelHeight,
+    row.lblD = AddChild(parent, WC_STATICW, L"", PathLabel, LblDLeft, labelTop, PathWidth, RowLabelHeight,
                         ids::LblD + offset);
     row.cmdD = AddChild(parent, WC_BUTTONW, L"...", PushButton, CmdDLeft, buttonTop, RowButtonWidth,
                         RowButtonHeight, ids::CmdD + offset);
@@ -211,8 +254,8 @@ LRESULT CALLBACK BstF1::RightClickProc(HWND control, UINT message, WPARAM wParam
 void BstF1::CreateComparisonPanel() {
     int width = LinesWidth;
     int height = LinesHeight();
-    cadre_[3] = AddChild(hwnd_, frame::ClassName, L"", frame::GroupStyle | WS_CLIPCHILDREN, LinesLeft, LinesTop,
-                         width, height, ids::Cadre + 3, WS_EX_CONTROLPARENT);
+    cadre_[3] = AddChild(linesView_, frame::ClassName, L"", frame::GroupStyle | WS_CLIPCHILDREN, 0, 0, width, height,
+                         ids::Cadre + 3, WS_EX_CONTROLPARENT);
     int listWidth = width - 240 - CompareButtonWidth - 120;
     cmd_[4] = AddChild(cadre_[3], WC_BUTTONW, L"Comparaison Source -> Destination", PushButton,
                        width - 120 - CompareButtonWidth, TxtCpTop, CompareButtonWidth, 420, ids::Cmd + 4);
@@ -297,34 +340,14 @@ void BstF1::RebuildLines(int newMaxIndex) {
     LayOut();
 }
 
-void BstF1::LayOut() {
-    int height = LinesHeight();
-    MoveControl(cadre_[0], LinesLeft, LinesTop, LinesWidth, height);
-    MoveControl(cadre_[3], LinesLeft, LinesTop, LinesWidth, height);
-    int listWidth = LinesWidth - 240 - CompareButtonWidth - 120;
-    int listHeight = height - TxtCpShorter;
-    MoveControl(txtCp_, 120, TxtCpTop, listWidth, listHeight);
-    MoveControl(lblComp_, 120, listHeight + LblCompBelow, listWidth, 255);
-    int ongletHeight = height + OngletExtra;
-    MoveControl(onglet_, OngletLeft, OngletTop, OngletWidth, ongletHeight);
-    int programTop = OngletTop + ongletHeight + ProgramTopGap;
-    MoveControl(cadre_[1], FrameLeft, programTop, FrameWidth, ProgramHeight);
-    int bottomTop = programTop + ProgramHeight;
-    MoveControl(cadre_[2], FrameLeft, bottomTop, FrameWidth, BottomHeight);
-    int windowHeight = bottomTop + BottomHeight + WindowExtra;
-    RECT outer{};
-    GetWindowRect(hwnd_, &outer);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(windowHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CutTabHole();
-}
+void BstF1::LayOut() { FitIntoWorkArea(NearestWorkArea()); }
 
 // The tab strip comes before the lines in the Tab order, hence above them; the part of
 // it that the lines cover is cut away, so the lines show and take the mouse.
 void BstF1::CutTabHole() {
     RECT tabs{}, lines{};
     GetWindowRect(onglet_, &tabs);
-    GetWindowRect(cadre_[0], &lines);
+    GetWindowRect(linesView_, &lines);
     win::GdiObject whole(CreateRectRgn(0, 0, tabs.right - tabs.left, tabs.bottom - tabs.top));
     win::GdiObject hole(CreateRectRgn(lines.left - tabs.left, lines.top - tabs.top, lines.right - tabs.left,
                                       lines.bottom - tabs.top));

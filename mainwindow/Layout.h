@@ -20,6 +20,7 @@ constexpr int PrmLabel = 156;
 constexpr int Onglet = 160;
 constexpr int TabKey = 165;       // the keyboard shortcuts of the three tabs
 constexpr int Cadre = 170;        // Cadre(0)..Cadre(3)
+constexpr int LinesView = 175;
 constexpr int LastSaveLbl = 180;  // LastSaveLbl(0)..(2)
 constexpr int OkImg = 185;
 constexpr int ErrImg = 186;
@@ -45,6 +46,10 @@ constexpr int ClientWidth = 10800;
 
 // Top bar
 constexpr int BarTop = 120;
+constexpr int ConfigLeft = 240;         // "Configuration :", then the name after a gap
+constexpr int ConfigTop = 195;
+constexpr int ConfigGap = 90;
+constexpr int ConfigRight = 7170;       // the name ends before "Modif Tous"
 constexpr int BarButton = 450;   // square picture buttons
 constexpr int BarButtonHeight = 420;
 

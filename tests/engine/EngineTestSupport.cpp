@@ -202,14 +202,9 @@ bool MakeHostLink(const std::wstring& target, const std::wstring& link) {
 }
 
 MappedDrive::MappedDrive(const std::wstring& folder) {
-    using UnixName = char*(__cdecl*)(const wchar_t*);
-    auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (!unixName) return;
-    char* path = unixName(folder.c_str());
+    std::string path = HostPath(folder);
     wchar_t letter = UnusedDriveLetter();
-    if (path && letter && DefineDrive(letter, path)) letter_ = letter;
-    if (path) HeapFree(GetProcessHeap(), 0, path);
+    if (!path.empty() && letter && DefineDrive(letter, path.c_str())) letter_ = letter;
 }
 
 MappedDrive::~MappedDrive() {

@@ -21,17 +21,25 @@ protected:
     }
 
     ~MainWindowTest() override {
-        window.reset();
-        // Closing the main window asks the thread to quit; later windows need a live loop.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        CloseWindow();
         IniPath = savedIni_;
         AppTitle = savedTitle_;
         CurrentConfigName = savedName_;
         RunMode = 0;
         CompareReverse = false;
+        Form::UseDpi(0);
     }
+
+    void CloseWindow() {
+        window.reset();
+        // Closing the main window asks the thread to quit; later windows need a live loop.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    // The windows opened afterwards are laid out at this dpi (the screen's keeps its own).
+    static void AtDpi(int dpi) { Form::UseDpi(dpi); }
 
     // Writes Bastide.ini (ANSI text), loads the settings as the program does and opens the window.
     void Open(const std::string& ini) {
@@ -83,6 +91,15 @@ protected:
         MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&rect), 2);
         return {Form::PixelsToTwips(rect.left), Form::PixelsToTwips(rect.top), Form::PixelsToTwips(rect.right),
                 Form::PixelsToTwips(rect.bottom)};
+    }
+    static RECT ScreenRect(HWND control) {
+        RECT rect{};
+        GetWindowRect(control, &rect);
+        return rect;
+    }
+    static bool Inside(const RECT& inner, const RECT& outer) {
+        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+               inner.bottom <= outer.bottom;
     }
     static int HeightPx(HWND control) {
         RECT rect{};
