@@ -232,10 +232,14 @@ HRESULT Unregister() {
     TLIBATTR* attr = nullptr;
     hr = lib->GetLibAttr(&attr);
     if (FAILED(hr)) return hr;
-    hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    // A library that is not registered is no failure: unregistering twice leaves the same nothing.
+    BSTR registeredPath = nullptr;
+    if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                        &registeredPath))) {
+        SysFreeString(registeredPath);
+        hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    }
     lib->ReleaseTLibAttr(attr);
-    // Nothing registered is no failure: unregistering twice leaves the same nothing.
-    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) hr = S_OK;
     // The library's key may stay as an empty shell on some systems: take it away.
     reg.DeleteIfEmpty(L"TypeLib\\" + GuidText(LIBID_Palisade));
     return hr;
