@@ -21,7 +21,8 @@ HRESULT Read(T* out, F&& value) {
 
 } // namespace
 
-#define PALISADE_RETURN_OBJECT(Class, Impl, Disp, Type, FromArg, ToOut)                                     \
+// The three return-value classes differ only in the type of their Value.
+#define PALISADE_RETURN_OBJECT(Class, Impl, Disp, Type)                                     \
     Class::Class(Type v) : value(v) { SetTypeInfo(TypeInfoOf(IID_##Impl), TypeInfoOf(DIID_##Disp)); }   \
     const QiEntry* Class::Interfaces() {                                                                     \
         static const QiEntry table[] = {QiEntry::Of<Class, Impl>(IID_##Impl), QiEntry::Of<Class, Impl>(DIID_##Disp), \
@@ -30,9 +31,9 @@ HRESULT Read(T* out, F&& value) {
         return table;                                                                                        \
     }
 
-PALISADE_RETURN_OBJECT(ReturnLong, IPlReturnLongImpl, IPlReturnLong, long, v, v)
-PALISADE_RETURN_OBJECT(ReturnShort, IPlReturnShortImpl, IPlReturnShort, short, v, v)
-PALISADE_RETURN_OBJECT(ReturnBoolean, IPlReturnBooleanImpl, IPlReturnBoolean, bool, v, v)
+PALISADE_RETURN_OBJECT(ReturnLong, IPlReturnLongImpl, IPlReturnLong, long)
+PALISADE_RETURN_OBJECT(ReturnShort, IPlReturnShortImpl, IPlReturnShort, short)
+PALISADE_RETURN_OBJECT(ReturnBoolean, IPlReturnBooleanImpl, IPlReturnBoolean, bool)
 #undef PALISADE_RETURN_OBJECT
 
 HRESULT ReturnLong::get_Value(LONG* v) { return Read(v, [&] { return static_cast<LONG>(value); }); }

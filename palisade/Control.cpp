@@ -225,7 +225,7 @@ HRESULT Control::get_Font(IFontDisp** v) {
 // the caller's font object do not reach the control.
 HRESULT Control::put_Font(IFontDisp* v) {
     return Guard([&] {
-        if (!v) bastide::com::ThrowIfFailed(CTL_E_INVALIDPROPERTYVALUE);
+        if (!v) Raise(kInvalidPropertyValue);
         ComPtr<IFont> font, copy;
         if (FAILED(v->QueryInterface(IID_IFont, font.PutVoid()))) Raise(kInvalidPropertyValue);
         bastide::com::ThrowIfFailed(font->Clone(copy.Put()));

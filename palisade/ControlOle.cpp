@@ -7,6 +7,8 @@
 #include "palisade/Access.h"
 #include "palisade/Module.h"
 
+#include <algorithm>
+
 namespace palisade {
 
 namespace {

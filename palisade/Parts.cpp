@@ -183,7 +183,7 @@ HRESULT Edit::put_PasswordChar(BSTR v) {
     return Put(*this, [&] {
         std::wstring_view c = BstrView(v);
         if (c.size() > 1) Raise(kInvalidPropertyValue);  // one character, or none
-        passwordChar_ = c;
+        passwordChar_ = std::wstring(c);
     });
 }
 

@@ -574,7 +574,7 @@ TEST_F(ControlTest, DrawPaintsTheBackColour) {
 template <class T>
 ComPtr<T> Create(const CLSID& clsid, const IID& iid) {
     using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(Library(), "DllGetClassObject"));
+    auto get = ExportOf<GetClassObjectFn>(Library(), "DllGetClassObject");
     ComPtr<IClassFactory> factory;
     ComPtr<T> object;
     if (SUCCEEDED(get(clsid, IID_IClassFactory, factory.PutVoid())))

@@ -22,7 +22,7 @@ ComPtr<ITypeLib> LibraryTypeLib() {
 
 ComPtr<IPlToolBarControlImpl> NewControl() {
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(GetProcAddress(Library(), "DllGetClassObject"));
+    auto get = ExportOf<GetClassObject>(Library(), "DllGetClassObject");
     ComPtr<IClassFactory> factory;
     ComPtr<IPlToolBarControlImpl> control;
     if (!get || FAILED(get(CLSID_PalisadeCtl, IID_IClassFactory, factory.PutVoid()))) {
@@ -71,7 +71,9 @@ ComPtr<IPlToolsCollectionImpl> MenuToolsOf(IPlToolImpl* menuTool) {
     EXPECT_EQ(S_OK, menuTool->get_Menu(menu.Put()));
     auto impl = Query<IPlMenuImpl>(menu.Get(), IID_IPlMenuImpl);
     ComPtr<IPlToolsCollection> tools;
-    if (impl) EXPECT_EQ(S_OK, impl->get_Tools(tools.Put()));
+    if (impl) {
+        EXPECT_EQ(S_OK, impl->get_Tools(tools.Put()));
+    }
     return Query<IPlToolsCollectionImpl>(tools.Get(), IID_IPlToolsCollectionImpl);
 }
 

@@ -27,6 +27,11 @@ constexpr HRESULT ErrorOf(long number) { return static_cast<HRESULT>(0x800A0000u
 
 // Palisade50.dll, loaded once from the test program's folder.
 HMODULE Library();
+// A function exported by a module, as the type F (null when missing).
+template <class F>
+F ExportOf(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 std::wstring LibraryPath();
 // The library's own type library (resource TYPELIB 1).
 ComPtr<ITypeLib> LibraryTypeLib();

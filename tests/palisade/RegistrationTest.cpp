@@ -12,7 +12,7 @@ namespace {
 using ServerFn = HRESULT(STDAPICALLTYPE*)();
 
 HRESULT CallExport(HMODULE module, const char* name) {
-    auto fn = reinterpret_cast<ServerFn>(GetProcAddress(module, name));
+    auto fn = ExportOf<ServerFn>(module, name);
     return fn ? fn() : E_FAIL;
 }
 

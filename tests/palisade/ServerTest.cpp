@@ -11,11 +11,11 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
 
 GetClassObjectFn GetClassObjectOf() {
-    return reinterpret_cast<GetClassObjectFn>(GetProcAddress(Library(), "DllGetClassObject"));
+    return ExportOf<GetClassObjectFn>(Library(), "DllGetClassObject");
 }
 
 HRESULT CanUnloadNow() {
-    return reinterpret_cast<CanUnloadFn>(GetProcAddress(Library(), "DllCanUnloadNow"))();
+    return ExportOf<CanUnloadFn>(Library(), "DllCanUnloadNow")();
 }
 
 TEST(Server, ClassObjectNeedsAnOutputPointer) {

@@ -147,7 +147,9 @@ TEST_F(Tools, ItemResolvesIdsObjectsAndNumbers) {
         ComPtr<IPlToolImpl> t = ItemOf(pool.Get(), row.index.Get(), &hr);
         if (row.expected) {
             EXPECT_EQ(S_OK, hr) << row.what;
-            if (t) EXPECT_EQ(row.expected, IdOf(t.Get())) << row.what;
+            if (t) {
+                EXPECT_EQ(row.expected, IdOf(t.Get())) << row.what;
+            }
         } else {
             EXPECT_EQ(ErrorOf(40002), hr) << row.what;
             EXPECT_EQ(L"Invalid Index value was passed in", LastErrorText()) << row.what;
