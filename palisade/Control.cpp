@@ -108,6 +108,7 @@ const QiEntry* Control::Interfaces() {
         QiEntry::Of<C, IPersistStreamInit>(IID_IPersistStreamInit),
         QiEntry::Of<C, IPersistStorage>(IID_IPersistStorage),
         QiEntry::Of<C, IPersistPropertyBag>(IID_IPersistPropertyBag),
+        QiEntry::Of<C, IPointerInactive>(IID_IPointerInactive),
         {}};
     return table;
 }

@@ -31,7 +31,7 @@ struct ControlProperties {
 class Control : public ComObject<Control, TypeInfoDispatch<IPlToolBarControlImpl>, SupportsErrorInfo<>,
                                  IConnectionPointContainer, IProvideClassInfo2, IOleObject, IOleInPlaceObject,
                                  IOleInPlaceActiveObject, IViewObject2, IOleControl, IPersistStreamInit,
-                                 IPersistStorage, IPersistPropertyBag> {
+                                 IPersistStorage, IPersistPropertyBag, IPointerInactive> {
 public:
     Control();
     ~Control() override;
@@ -187,6 +187,10 @@ public:
     STDMETHODIMP OnMnemonic(MSG* msg) override;
     STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
     STDMETHODIMP FreezeEvents(BOOL freeze) override;
+    // IPointerInactive: the mouse over the control before it is activated
+    STDMETHODIMP GetActivationPolicy(DWORD* policy) override;
+    STDMETHODIMP OnInactiveMouseMove(LPCRECT bounds, LONG x, LONG y, DWORD keys) override;
+    STDMETHODIMP OnInactiveSetCursor(LPCRECT bounds, LONG x, LONG y, DWORD mouseMsg, BOOL setAlways) override;
     // IPersist, IPersistStreamInit, IPersistStorage, IPersistPropertyBag
     STDMETHODIMP GetClassID(CLSID* out) override;
     STDMETHODIMP IsDirty() override;

@@ -458,6 +458,22 @@ HRESULT Control::FreezeEvents(BOOL freeze) {
     return S_OK;
 }
 
+// ---- IPointerInactive ------------------------------------------------------------------------------
+
+// The control needs no activation for the mouse to pass over it.
+HRESULT Control::GetActivationPolicy(DWORD* policy) {
+    if (!policy) return E_POINTER;
+    *policy = 0;
+    return S_OK;
+}
+
+HRESULT Control::OnInactiveMouseMove(LPCRECT, LONG, LONG, DWORD) { return S_OK; }
+
+HRESULT Control::OnInactiveSetCursor(LPCRECT, LONG, LONG, DWORD, BOOL) {
+    SetCursor(ControlCursor(0));
+    return S_OK;
+}
+
 // ---- Persistence ---------------------------------------------------------------------------------------
 
 HRESULT Control::GetClassID(CLSID* out) {

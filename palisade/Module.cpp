@@ -125,6 +125,11 @@ std::wstring LoadText(unsigned id) {
     return n > 0 ? std::wstring(text, n) : std::wstring();
 }
 
+HCURSOR ControlCursor(int kind) {
+    int group = kind == 1 ? 113 : kind == 2 ? 112 : 111;
+    return LoadCursorW(module, MAKEINTRESOURCEW(group));
+}
+
 void RegisterControlClass(WNDPROC proc) {
     EnterCriticalSection(&moduleDataLock);
     if (!controlClassRegistered) {

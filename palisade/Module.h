@@ -38,6 +38,10 @@ void StopModule();
 // Drops the cached type library (module unloaded while the process goes on).
 void ReleaseTypeLib();
 
+// The control's cursors: kind 1 (copying a tool) is group 113, kind 2 (moving
+// one) group 112, any other kind the selection arrow, group 111.
+HCURSOR ControlCursor(int kind);
+
 // Window class of the control (registered once per process).
 extern const wchar_t kControlClass[];
 void RegisterControlClass(WNDPROC proc);

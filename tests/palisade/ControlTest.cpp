@@ -518,7 +518,8 @@ TEST_F(ControlTest, ClassInfoNamesTheEventInterface) {
 TEST_F(ControlTest, AContainerFindsTheEmbeddingInterfaces) {
     for (const IID* iid : {&IID_IOleObject, &IID_IOleInPlaceObject, &IID_IOleInPlaceActiveObject, &IID_IViewObject2,
                            &IID_IOleControl, &IID_IPersistStreamInit, &IID_IPersistStorage, &IID_IPersistPropertyBag,
-                           &IID_IConnectionPointContainer, &IID_IProvideClassInfo2, &IID_ISupportErrorInfo})
+                           &IID_IConnectionPointContainer, &IID_IProvideClassInfo2, &IID_ISupportErrorInfo,
+                           &IID_IPointerInactive})
         EXPECT_TRUE(Query<IUnknown>(control.Get(), *iid)) << "missing interface";
 }
 
@@ -551,6 +552,46 @@ TEST_F(ControlTest, APropertyWriteMakesTheControlDirtyAndInitNewCleansIt) {
     CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
     EXPECT_EQ(E_NOTIMPL, persist->Save(stream.Get(), TRUE)) << "the stream format is not written yet";
     EXPECT_EQ(E_NOTIMPL, persist->Load(stream.Get()));
+}
+
+TEST_F(ControlTest, AnInactiveControlShowsItsSelectionCursor) {
+    ComPtr<IPointerInactive> pointer = Query<IPointerInactive>(control.Get(), IID_IPointerInactive);
+    RECT bounds = {0, 0, 100, 50};
+    SetCursor(nullptr);
+    ASSERT_EQ(S_OK, pointer->OnInactiveSetCursor(&bounds, 10, 10, WM_MOUSEMOVE, TRUE));
+    EXPECT_EQ(LoadCursorW(Library(), MAKEINTRESOURCEW(111)), GetCursor());
+}
+
+// A sink of property change notifications, as a container keeps one.
+class PropertyWatch : public ComObject<PropertyWatch, IPropertyNotifySink> {
+public:
+    static const QiEntry* Interfaces() {
+        static const QiEntry table[] = {
+            QiEntry::Of<PropertyWatch, IPropertyNotifySink>(IID_IPropertyNotifySink), {}};
+        return table;
+    }
+    STDMETHODIMP OnChanged(DISPID id) override {
+        changed.push_back(id);
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+    std::vector<DISPID> changed;
+};
+
+TEST_F(ControlTest, TheContainerHearsOfEachChangedPropertyByItsDispid) {
+    ComPtr<PropertyWatch> watch = bastide::com::MakeObject<PropertyWatch>();
+    ComPtr<IConnectionPoint> point;
+    Query<IConnectionPointContainer>(control.Get(), IID_IConnectionPointContainer)
+        ->FindConnectionPoint(IID_IPropertyNotifySink, point.Put());
+    DWORD cookie = 0;
+    ComPtr<IUnknown> unknown = ComPtr<IUnknown>::Adopt(watch->UnknownRef());
+    ASSERT_EQ(S_OK, point->Advise(unknown.Get(), &cookie));
+    control->put_BackColor(RGB(1, 2, 3));
+    control->put_BackColor(RGB(1, 2, 3));  // unchanged: no notice
+    control->put_ToolTipDelay(800);
+    AddTool(pool.Get(), L"A")->put_Enabled(VARIANT_FALSE);
+    EXPECT_EQ((std::vector<DISPID>{-501, 1061, -514}), watch->changed);
+    point->Unadvise(cookie);
 }
 
 TEST_F(ControlTest, DrawPaintsTheBackColour) {
