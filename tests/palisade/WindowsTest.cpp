@@ -162,3 +162,105 @@ TEST(Windows, APopupMenuFiresToolClickWithTheChosenPlacement) {
 
 } // namespace
 } // namespace palisade::test
+
+namespace palisade::test {
+namespace {
+
+// The smallest container site: a host window, in-place activation allowed.
+class Site : public bastide::com::ComObject<Site, IOleClientSite, IOleInPlaceSite> {
+public:
+    explicit Site(HWND host) : host_(host) {}
+    static const bastide::com::QiEntry* Interfaces() {
+        static const bastide::com::QiEntry table[] = {
+            bastide::com::QiEntry::Of<Site, IOleClientSite>(IID_IOleClientSite),
+            bastide::com::QiEntry::Of<Site, IOleInPlaceSite>(IID_IOleInPlaceSite),
+            bastide::com::QiEntry::Of<Site, IOleInPlaceSite>(IID_IOleWindow),
+            {}};
+        return table;
+    }
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IOleWindow, IOleInPlaceSite
+    STDMETHODIMP GetWindow(HWND* out) override {
+        *out = host_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override {
+        ++activations;
+        return S_OK;
+    }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO) override {
+        *frame = nullptr;
+        *doc = nullptr;
+        SetRect(pos, 0, 0, 300, 40);
+        *clip = *pos;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override {
+        ++deactivations;
+        return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+    int activations = 0, deactivations = 0;
+
+private:
+    HWND host_;
+};
+
+TEST(Windows, AContainerActivatesTheControlInPlaceInItsWindow) {
+    HWND host = CreateWindowExW(0, L"STATIC", L"hôte", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(nullptr, host);
+    ComPtr<IPlToolBarControlImpl> control = NewControl();
+    ComPtr<Site> site = bastide::com::MakeObject<Site>(host);
+    ComPtr<IOleObject> ole = Query<IOleObject>(control.Get(), IID_IOleObject);
+    ComPtr<IOleClientSite> clientSite(static_cast<IOleClientSite*>(site.Get()));
+    ASSERT_EQ(S_OK, ole->SetClientSite(clientSite.Get()));
+    RECT pos = {0, 0, 300, 40};
+    ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite.Get(), 0, host, &pos));
+    EXPECT_EQ(1, site->activations);
+
+    ComPtr<IOleInPlaceObject> inPlace = Query<IOleInPlaceObject>(control.Get(), IID_IOleInPlaceObject);
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
+    EXPECT_EQ(host, GetParent(window));
+    wchar_t cls[64];
+    GetClassNameW(window, cls, 64);
+    EXPECT_EQ(std::wstring(L"PlBarsWndClass"), cls);
+    RECT moved = {10, 20, 210, 60};
+    ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
+    RECT r;
+    GetClientRect(window, &r);
+    EXPECT_EQ(200, r.right);
+    short width = 0;
+    control->GetDockWidth(plDockedTop, &width);
+    EXPECT_EQ(200, width) << "the dock areas follow the window";
+
+    ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(1, site->deactivations);
+    ole->SetClientSite(nullptr);
+    DestroyWindow(host);
+}
+
+} // namespace
+} // namespace palisade::test
