@@ -474,21 +474,7 @@ HRESULT Control::Refresh() {
     });
 }
 
-// ---- Geometry of the dock areas ------------------------------------------------------------
-
-// Thickness of one docked row: the picture size and a frame of four pixels each side.
-short Control::BarThickness() const { return static_cast<short>((props_.largeIcons ? 32 : 16) + 8); }
-
-// Thickness of a dock area: one bar thickness per row in use by a visible bar.
-short Control::DockThickness(long dock) const {
-    std::vector<short> rows;
-    for (const ComPtr<ToolBar>& bar : toolBars_->Items()) {
-        const ToolBarState& s = bar->State();
-        if (!s.visible || s.dockedStatus != dock) continue;
-        if (std::find(rows.begin(), rows.end(), s.dockedRow) == rows.end()) rows.push_back(s.dockedRow);
-    }
-    return static_cast<short>(rows.size() * BarThickness());
-}
+// ---- Geometry of the dock areas (the layout itself is in Layout.cpp) ------------------------
 
 HRESULT Control::GetDockHeight(Constants_DockedStatus dock, short* out) {
     return Read(out, [&] {
@@ -509,8 +495,10 @@ HRESULT Control::GetDockWidth(Constants_DockedStatus dock, short* out) {
 
 HRESULT Control::WhereIs(float x, float y, Constants_WhereIs* out) {
     return Read(out, [&] {
-        long dock = DockAt(static_cast<LONG>(x), static_cast<LONG>(y));
-        if (ToolBarAt(static_cast<LONG>(x), static_cast<LONG>(y))) return plWhereIsToolBar;
+        LONG px = static_cast<LONG>(x), py = static_cast<LONG>(y);
+        if (Tool* tool = ToolAt(px, py)) return tool->Def().type == kMenuType ? plWhereIsMenu : plWhereIsTool;
+        if (ToolBarAt(px, py)) return plWhereIsToolBar;
+        long dock = DockAt(px, py);
         switch (dock) {
         case 1: return plWhereIsTopDock;
         case 2: return plWhereIsBottomDock;
@@ -525,9 +513,8 @@ HRESULT Control::ToolBarFromPosition(float x, float y, IPlToolBar** out) {
     return Read(out, [&] { return Hand<IPlToolBar>(ToolBarAt(static_cast<LONG>(x), static_cast<LONG>(y))); });
 }
 
-// Tools get positions when their bar is laid out on screen; none is laid out yet.
 HRESULT Control::ToolFromPosition(float x, float y, IPlTool** out) {
-    return Read(out, [&]() -> IPlTool* { return nullptr; });
+    return Read(out, [&] { return Hand<IPlTool>(ToolAt(static_cast<LONG>(x), static_cast<LONG>(y))); });
 }
 
 HRESULT Control::AttachWindow(OLE_HANDLE handle) {

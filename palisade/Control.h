@@ -53,6 +53,13 @@ public:
     // Fires an event of the event table; arguments in the table's order.
     void Fire(Event event, std::vector<Variant> args);
     bool InsideEvent() const { return eventDepth_ > 0; }
+    // Geometry of the docked bars (Layout.cpp): the client size in pixels, the
+    // thickness of one row of bars, and the tool or bar at a point.
+    SIZE ClientSize() const;
+    short BarThickness() const;
+    Tool* ToolAt(LONG x, LONG y) const;
+    // Where a placement sits on its docked bar; empty when it is not shown there.
+    RECT ToolRect(const Tool* tool) const;
     HWND Window() const { return window_; }
 
     // IPlToolBarControlImpl
@@ -211,13 +218,12 @@ private:
     HRESULT Set(T ControlProperties::*field, V value, DISPID id);
     void ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent, LPCRECT rect);
     void Paint(HDC dc, const RECT& bounds) const;
+    void PaintTool(HDC dc, Tool& tool, RECT r) const;
     void SendViewChange();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     short DockThickness(long dock) const;
-    SIZE ClientSize() const;
     long DockAt(LONG x, LONG y) const;
     ToolBar* ToolBarAt(LONG x, LONG y) const;
-    short BarThickness() const;
     void CheckFileName(BSTR file, bool mustExist) const;
 
     ComPtr<ToolsCollection> tools_;

@@ -5,6 +5,7 @@
 #include "palisade/Control.h"
 
 #include "palisade/Access.h"
+#include "palisade/Layout.h"
 #include "palisade/Module.h"
 
 #include <algorithm>
@@ -16,8 +17,6 @@ namespace {
 constexpr DWORD kMiscStatus = 140689;  // 0x22591, as registered
 const wchar_t kUserType[] = L"Palisade Control 5.0";
 
-LONG HimetricToPixels(LONG himetric, int dpi) { return MulDiv(himetric, dpi, 2540); }
-
 COLORREF Translate(OLE_COLOR c) {
     COLORREF r = 0;
     return SUCCEEDED(OleTranslateColor(c, nullptr, &r)) ? r : GetSysColor(COLOR_BTNFACE);
@@ -25,71 +24,77 @@ COLORREF Translate(OLE_COLOR c) {
 
 } // namespace
 
-// ---- Geometry ------------------------------------------------------------------------------
-
-SIZE Control::ClientSize() const {
-    if (window_) {
-        RECT r;
-        GetClientRect(window_, &r);
-        return {r.right, r.bottom};
-    }
-    HDC dc = GetDC(nullptr);
-    int dx = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96, dy = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return {HimetricToPixels(extent_.cx, dx), HimetricToPixels(extent_.cy, dy)};
-}
-
-long Control::DockAt(LONG x, LONG y) const {
-    SIZE size = ClientSize();
-    if (x < 0 || y < 0 || x >= size.cx || y >= size.cy) return 0;
-    if (y < DockThickness(1)) return 1;
-    if (y >= size.cy - DockThickness(2)) return 2;
-    if (x < DockThickness(4)) return 4;
-    if (x >= size.cx - DockThickness(8)) return 8;
-    return 0;
-}
-
-// The bar of the row under a point of a dock area (the leftmost or topmost bar
-// of that row).
-ToolBar* Control::ToolBarAt(LONG x, LONG y) const {
-    long dock = DockAt(x, y);
-    if (!dock) return nullptr;
-    SIZE size = ClientSize();
-    LONG depth = dock == 1 ? y : dock == 2 ? size.cy - 1 - y : dock == 4 ? x : size.cx - 1 - x;
-    size_t rowIndex = static_cast<size_t>(depth / BarThickness());
-    std::vector<short> rows;
-    for (const ComPtr<ToolBar>& bar : toolBars_->Items()) {
-        const ToolBarState& s = bar->State();
-        if (s.visible && s.dockedStatus == dock && std::find(rows.begin(), rows.end(), s.dockedRow) == rows.end())
-            rows.push_back(s.dockedRow);
-    }
-    std::sort(rows.begin(), rows.end());
-    if (rowIndex >= rows.size()) return nullptr;
-    ToolBar* found = nullptr;
-    for (const ComPtr<ToolBar>& bar : toolBars_->Items()) {
-        const ToolBarState& s = bar->State();
-        if (!s.visible || s.dockedStatus != dock || s.dockedRow != rows[rowIndex]) continue;
-        if (!found || s.dockedColumn < found->State().dockedColumn) found = bar.Get();
-    }
-    return found;
-}
-
 // ---- Drawing and window ------------------------------------------------------------------
 
 void Control::Paint(HDC dc, const RECT& bounds) const {
     HBRUSH back = CreateSolidBrush(Translate(props_.backColor));
     FillRect(dc, &bounds, back);
     DeleteObject(back);
-    LONG w = bounds.right - bounds.left, h = bounds.bottom - bounds.top;
-    const RECT bands[] = {
-        {bounds.left, bounds.top, bounds.right, bounds.top + DockThickness(1)},
-        {bounds.left, bounds.bottom - DockThickness(2), bounds.right, bounds.bottom},
-        {bounds.left, bounds.top, bounds.left + DockThickness(4), bounds.bottom},
-        {bounds.right - DockThickness(8), bounds.top, bounds.right, bounds.bottom},
+    SIZE size = {bounds.right - bounds.left, bounds.bottom - bounds.top};
+    if (size.cx <= 0 || size.cy <= 0) return;
+    BarLayout layout = LayOut(*this, size);
+    auto moved = [&](RECT r) {
+        OffsetRect(&r, bounds.left, bounds.top);
+        return r;
     };
-    for (RECT band : bands) {
-        if (band.right > band.left && band.bottom > band.top && w > 0 && h > 0)
-            DrawEdge(dc, &band, EDGE_ETCHED, BF_RECT);
+    for (const PlacedBar& placed : layout.bars) {
+        RECT r = moved(placed.rect);
+        DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+        if (placed.bar->State().displayGrabHandles) {
+            bool horizontal = placed.dock == 1 || placed.dock == 2;
+            RECT grip = horizontal ? RECT{r.left + 3, r.top + 3, r.left + 6, r.bottom - 3}
+                                   : RECT{r.left + 3, r.top + 3, r.right - 3, r.top + 6};
+            DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
+        }
+    }
+    ComPtr<IFont> font;
+    HFONT handle = nullptr;
+    HGDIOBJ oldFont = nullptr;
+    if (props_.font && SUCCEEDED(props_.font->QueryInterface(IID_IFont, font.PutVoid())) &&
+        SUCCEEDED(font->get_hFont(&handle)) && handle)
+        oldFont = SelectObject(dc, handle);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    for (const PlacedTool& placed : layout.tools) PaintTool(dc, *placed.tool, moved(placed.rect));
+    SetBkMode(dc, oldMode);
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
+// One tool on its bar: a separator line, a control box, or a button with its
+// picture and caption; pressed when checked, greyed when disabled.
+void Control::PaintTool(HDC dc, Tool& tool, RECT r) const {
+    const ToolDefinition& def = tool.Def();
+    const ToolLook& look = tool.Look();
+    if (def.type == 8) {
+        RECT line = {r.left + 2, r.top, r.left + 4, r.bottom};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+        return;
+    }
+    if (def.type == 4 || def.type == 5) {
+        FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+        DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+        return;
+    }
+    if (def.state) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    RECT inner = r;
+    InflateRect(&inner, -3, -3);
+    bool showImage = def.type != 6 && look.displayStyle != 1;
+    if (showImage && def.picture) {
+        ComPtr<IPicture> picture;
+        OLE_XSIZE_HIMETRIC w = 0;
+        OLE_YSIZE_HIMETRIC h = 0;
+        if (SUCCEEDED(def.picture->QueryInterface(IID_IPicture, picture.PutVoid())) &&
+            SUCCEEDED(picture->get_Width(&w)) && SUCCEEDED(picture->get_Height(&h))) {
+            LONG side = inner.bottom - inner.top;
+            picture->Render(dc, inner.left, inner.top, side, side, 0, h, w, -h, nullptr);
+            inner.left += side + 3;
+        }
+    }
+    bool showText = def.type == 6 || look.displayStyle == 1 || look.displayStyle == 3;
+    if (showText && !look.name.empty()) {
+        OLE_COLOR color = look.foreColorSource == 1 ? look.foreColor : props_.foreColor;
+        SetTextColor(dc, def.enabled ? Translate(color) : GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, look.name.c_str(), static_cast<int>(look.name.size()), &inner,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     }
 }
 

@@ -125,12 +125,22 @@ HRESULT Tool::put_GroupAllowAllUp(VARIANT_BOOL v) {
     return Put(*this, [&] { Assign(*this, Def().groupAllowAllUp, v != 0, 1038); });
 }
 
-// Tools are not laid out on screen until their bar or menu is shown: until then
-// their position and size read 0.
-HRESULT Tool::get_Height(short* v) { return Get(*this, v, [] { return short(0); }); }
-HRESULT Tool::get_Left(short* v) { return Get(*this, v, [] { return short(0); }); }
-HRESULT Tool::get_Top(short* v) { return Get(*this, v, [] { return short(0); }); }
-HRESULT Tool::get_Width(short* v) { return Get(*this, v, [] { return short(0); }); }
+// A placement on a docked bar has the position the bar layout gives it; pool
+// tools, tools in menus and hidden tools read 0.
+HRESULT Tool::get_Height(short* v) {
+    return Get(*this, v, [&] {
+        RECT r = Owner().ToolRect(this);
+        return static_cast<short>(r.bottom - r.top);
+    });
+}
+HRESULT Tool::get_Left(short* v) { return Get(*this, v, [&] { return static_cast<short>(Owner().ToolRect(this).left); }); }
+HRESULT Tool::get_Top(short* v) { return Get(*this, v, [&] { return static_cast<short>(Owner().ToolRect(this).top); }); }
+HRESULT Tool::get_Width(short* v) {
+    return Get(*this, v, [&] {
+        RECT r = Owner().ToolRect(this);
+        return static_cast<short>(r.right - r.left);
+    });
+}
 
 HRESULT Tool::get_Index(short* v) {
     return Get(*this, v, [&] { return static_cast<short>(collection_ ? collection_->PositionOf(this) : 0); });
@@ -140,8 +150,9 @@ HRESULT Tool::get_ID(BSTR* v) { return Get(*this, v, [&] { return AllocBstr(Def(
 HRESULT Tool::put_ID(BSTR v) {
     return Put(*this, [&] {
         std::wstring id(BstrView(v));
-        if (id.empty()) Raise(kInvalidName);
         if (id == Def().id) return;
+        // "separator" names the separator line and nothing else.
+        if (id.empty() || id == L"separator" || Def().type == kSeparator) Raise(kInvalidName);
         if (Owner().Pool().Find(id)) Raise(kToolIdExists);
         Assign(*this, Def().id, id, 1042);
     });
@@ -287,7 +298,12 @@ HRESULT Tool::get_Type(Constants_Type* v) {
     return Get(*this, v, [&] { return static_cast<Constants_Type>(Def().type); });
 }
 HRESULT Tool::put_Type(Constants_Type v) {
-    return Put(*this, [&] { Assign(*this, Def().type, CheckRange(v, kButton, kSeparator), 1050); });
+    return Put(*this, [&] {
+        long type = CheckRange(v, kButton, kSeparator);
+        // Only the tool "separator" is a separator line, and it stays one.
+        if (type != Def().type && (type == kSeparator || Def().type == kSeparator)) Raise(kInvalidPropertyValue);
+        Assign(*this, Def().type, type, 1050);
+    });
 }
 
 HRESULT Tool::get_Visible(VARIANT_BOOL* v) { return Get(*this, v, [&] { return VBool(Def().visible); }); }

@@ -103,7 +103,11 @@ HRESULT ToolsCollection::Add(BSTR idText, VARIANT* typeArg, VARIANT* indexArg, I
         long type = bastide::com::IsMissing(bastide::com::Deref(typeArg))
                         ? 0
                         : CheckRange(V_I4(Coerce(typeArg, VT_I4).Ptr()), 0, 8);
-        if (type == 8) id = L"separator";
+        // A separator is always the tool "separator", and that ID always a separator line.
+        if (type == 8 || id == L"separator") {
+            id = L"separator";
+            type = 8;
+        }
         if (id.empty()) Raise(kInvalidName);
 
         size_t position = items_.size();

@@ -256,6 +256,64 @@ TEST_F(ControlTest, WhereIsAndToolBarFromPositionReadTheDockAreas) {
     EXPECT_EQ(plWhereIsNone, where);
 }
 
+struct Box {
+    short left, top, width, height;
+    bool operator==(const Box&) const = default;
+};
+
+Box BoxOf(IPlToolImpl* tool) {
+    Box b{};
+    tool->get_Left(&b.left);
+    tool->get_Top(&b.top);
+    tool->get_Width(&b.width);
+    tool->get_Height(&b.height);
+    return b;
+}
+
+TEST_F(ControlTest, ToolsOnADockedBarSitOneAfterTheOther) {
+    AddTool(pool.Get(), L"E", plTypeEdit);
+    AddTool(pool.Get(), L"Hidden");
+    ComPtr<IPlToolBarImpl> bar = AddBar(bars.Get(), L"Bar");
+    ComPtr<IPlToolsCollectionImpl> tools = BarToolsOf(bar.Get());
+    ComPtr<IPlToolImpl> first = AddTool(tools.Get(), L"A");
+    ComPtr<IPlToolImpl> hidden = AddTool(tools.Get(), L"Hidden");
+    ComPtr<IPlToolImpl> separator = AddTool(tools.Get(), L"separator");
+    ComPtr<IPlToolImpl> edit = AddTool(tools.Get(), L"E");
+    hidden->put_Visible(VARIANT_FALSE);
+    edit->put_CtlWidth(60);
+    // A grab handle of 8 pixels, buttons of a 16-pixel picture and 7 of padding,
+    // separators of 6, edit boxes as wide as their CtlWidth; a row is 24 high.
+    EXPECT_EQ((Box{8, 2, 23, 20}), BoxOf(first.Get()));
+    EXPECT_EQ((Box{0, 0, 0, 0}), BoxOf(hidden.Get()));
+    EXPECT_EQ((Box{31, 2, 6, 20}), BoxOf(separator.Get()));
+    EXPECT_EQ((Box{37, 2, 60, 20}), BoxOf(edit.Get()));
+    EXPECT_EQ((Box{0, 0, 0, 0}), BoxOf(ItemOf(pool.Get(), Str(L"A").Get()).Get())) << "the pool tool is not shown";
+    bar->put_DisplayGrabHandles(VARIANT_FALSE);
+    EXPECT_EQ(0, BoxOf(first.Get()).left);
+}
+
+TEST_F(ControlTest, ToolFromPositionAndWhereIsFindTheToolUnderAPoint) {
+    ComPtr<IPlToolBarImpl> bar = AddBar(bars.Get(), L"Bar");
+    ComPtr<IPlToolsCollectionImpl> tools = BarToolsOf(bar.Get());
+    AddTool(tools.Get(), L"A");
+    ComPtr<IPlToolImpl> second = AddTool(tools.Get(), L"B");
+    AddTool(tools.Get(), L"Fichier", plTypeMenu);
+    ComPtr<IPlTool> found;
+    ASSERT_EQ(S_OK, control->ToolFromPosition(35, 10, found.Put()));
+    EXPECT_EQ(Query<IUnknown>(second.Get(), IID_IUnknown).Get(), Query<IUnknown>(found.Get(), IID_IUnknown).Get());
+    Constants_WhereIs where{};
+    control->WhereIs(35, 10, &where);
+    EXPECT_EQ(plWhereIsTool, where);
+    control->WhereIs(60, 10, &where);
+    EXPECT_EQ(plWhereIsMenu, where);
+    control->WhereIs(3, 10, &where);
+    EXPECT_EQ(plWhereIsToolBar, where) << "the grab handle";
+    control->WhereIs(95, 10, &where);
+    EXPECT_EQ(plWhereIsTopDock, where) << "the dock area beyond the bar";
+    control->ToolFromPosition(3, 10, found.Put());
+    EXPECT_FALSE(found);
+}
+
 TEST_F(ControlTest, ResetBringsAToolbarBackAsCreated) {
     ComPtr<IPlToolBarImpl> bar = AddBar(bars.Get(), L"Bar");
     AddTool(BarToolsOf(bar.Get()).Get(), L"A");

@@ -223,9 +223,14 @@ TEST_F(Tools, AShortcutBelongsToOneToolOnly) {
 TEST_F(Tools, RenamingChecksTheNewId) {
     ComPtr<IPlToolImpl> a = AddTool(pool.Get(), L"A");
     AddTool(pool.Get(), L"B");
-    Bstr b(L"B"), empty(L""), c(L"C");
+    ComPtr<IPlToolImpl> separator = AddTool(pool.Get(), L"separator");
+    Bstr b(L"B"), empty(L""), c(L"C"), sep(L"separator");
     EXPECT_EQ(ErrorOf(40009), a->put_ID(b.Get()));
     EXPECT_EQ(ErrorOf(40011), a->put_ID(empty.Get()));
+    EXPECT_EQ(ErrorOf(40011), a->put_ID(sep.Get())) << "only the separator is called separator";
+    EXPECT_EQ(ErrorOf(40011), separator->put_ID(c.Get()));
+    EXPECT_EQ(ErrorOf(380), a->put_Type(plTypeSeparator));
+    EXPECT_EQ(ErrorOf(380), separator->put_Type(plTypeButton));
     EXPECT_EQ(S_OK, a->put_ID(c.Get()));
     EXPECT_EQ(L"C", IdOf(ItemOf(pool.Get(), Str(L"C").Get()).Get()));
 }
@@ -291,6 +296,7 @@ TEST_F(Tools, SeparatorsShareOnePoolToolWithNoCaption) {
     ComPtr<IPlToolImpl> two = AddTool(items.Get(), L"anything", plTypeSeparator);
     EXPECT_EQ(L"separator", IdOf(two.Get()));
     EXPECT_EQ(L"", NameOf(one.Get()));
+    EXPECT_EQ(plTypeSeparator, ValueOf(&IPlToolImpl::get_Type, one.Get())) << "the ID alone makes a separator";
     LONG placed = 0, pooled = 0;
     items->get_Count(&placed);
     pool->get_Count(&pooled);
