@@ -10,12 +10,12 @@ namespace palisade {
 const IID IID_PalisadeSelfTool = {0x7c3a0b5e, 0x4d0b, 0x4f4c, {0x9d, 0x3b, 0x2e, 0x61, 0xb0, 0xd0, 0xa1, 0x01}};
 const IID IID_PalisadeSelfToolBar = {0x7c3a0b5e, 0x4d0b, 0x4f4c, {0x9d, 0x3b, 0x2e, 0x61, 0xb0, 0xd0, 0xa1, 0x02}};
 
-Control& Part::Owner() const {
+Control& TreeNode::Owner() const {
     if (!owner_) Raise(kNoLongerActive);
     return *owner_;
 }
 
-void Part::Changed(DISPID id) const {
+void TreeNode::Changed(DISPID id) const {
     if (owner_) owner_->PropertyChanged(id);
 }
 

@@ -20,27 +20,27 @@ extern const IID IID_PalisadeSelfTool;
 extern const IID IID_PalisadeSelfToolBar;
 
 template <class T, class F>
-HRESULT Get(const Part& part, T* out, F&& value) {
+HRESULT Get(const TreeNode& node, T* out, F&& value) {
     return GuardOut(out, [&] {
-        part.Owner();
+        node.Owner();
         *out = value();
     });
 }
 
 template <class F>
-HRESULT Put(const Part& part, F&& change) {
+HRESULT Put(const TreeNode& node, F&& change) {
     return Guard([&] {
-        part.Owner();
+        node.Owner();
         change();
     });
 }
 
 // Writes a field and reports the change when the value is new.
 template <class T, class V>
-void Assign(const Part& part, T& field, V value, DISPID id) {
+void Assign(const TreeNode& node, T& field, V value, DISPID id) {
     if (field == static_cast<T>(value)) return;
     field = static_cast<T>(value);
-    part.Changed(id);
+    node.Changed(id);
 }
 
 // Hands out one of the library's objects as the dispinterface a caller expects.

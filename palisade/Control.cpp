@@ -160,14 +160,14 @@ void Control::PropertyChanged(DISPID id) {
 }
 
 void Control::Fire(Event event, std::vector<Variant> args) {
-    const EventSpec& spec = SpecOf(event);
-    if (args.size() != spec.argCount) throw bastide::com::ComError(E_INVALIDARG);
+    const EventEntry& entry = EntryOf(event);
+    if (args.size() != entry.argCount) throw bastide::com::ComError(E_INVALIDARG);
     for (size_t i = 0; i < args.size(); ++i)
-        if (args[i].Type() != spec.args[i]) throw bastide::com::ComError(DISP_E_TYPEMISMATCH);
+        if (args[i].Type() != entry.args[i]) throw bastide::com::ComError(DISP_E_TYPEMISMATCH);
     if (frozenEvents_ > 0 || !events_.HasSinks()) return;
     ComPtr<Control> keepAlive(this);  // a handler may release the host's last reference
     ++eventDepth_;
-    events_.Fire(spec.dispid, args);
+    events_.Fire(entry.dispid, args);
     --eventDepth_;
 }
 

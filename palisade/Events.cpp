@@ -4,7 +4,7 @@ namespace palisade {
 
 namespace {
 
-const EventSpec kEvents[kEventCount] = {
+const EventEntry kEvents[kEventCount] = {
     {L"ToolClick", 1071, 1, {VT_DISPATCH}},
     {L"ToolDblClick", 1079, 1, {VT_DISPATCH}},
     {L"ToolEnter", 1081, 1, {VT_DISPATCH}},
@@ -36,6 +36,6 @@ const EventSpec kEvents[kEventCount] = {
 
 } // namespace
 
-const EventSpec& SpecOf(Event e) { return kEvents[static_cast<size_t>(e)]; }
+const EventEntry& EntryOf(Event e) { return kEvents[static_cast<size_t>(e)]; }
 
 } // namespace palisade

@@ -17,7 +17,7 @@ enum class Event {
     Click, DblClick, MouseDown, MouseMove, MouseUp,
 };
 
-struct EventSpec {
+struct EventEntry {
     const wchar_t* name;
     DISPID dispid;
     size_t argCount;
@@ -26,6 +26,6 @@ struct EventSpec {
 
 constexpr size_t kEventCount = static_cast<size_t>(Event::MouseUp) + 1;
 
-const EventSpec& SpecOf(Event e);
+const EventEntry& EntryOf(Event e);
 
 } // namespace palisade

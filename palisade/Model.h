@@ -45,7 +45,7 @@ constexpr OLE_COLOR kButtonFace = 0x8000000F;
 constexpr OLE_COLOR kButtonText = 0x80000012;
 
 // Base of every object of a control's tree.
-class Part {
+class TreeNode {
 public:
     // The control this object belongs to; raises 42805 once it is gone.
     Control& Owner() const;
@@ -54,8 +54,8 @@ public:
     void Changed(DISPID id) const;
 
 protected:
-    explicit Part(Control* owner) : owner_(owner) {}
-    ~Part() = default;
+    explicit TreeNode(Control* owner) : owner_(owner) {}
+    ~TreeNode() = default;
     Control* owner_;
 };
 
@@ -85,7 +85,7 @@ struct ToolDefinition {
     ComPtr<Edit> edit;
 };
 
-class Tool : public ComObject<Tool, TypeInfoDispatch<IPlToolImpl>, SupportsErrorInfo<>>, public Part {
+class Tool : public ComObject<Tool, TypeInfoDispatch<IPlToolImpl>, SupportsErrorInfo<>>, public TreeNode {
 public:
     // A new pool tool with the defaults of its type.
     Tool(Control* owner, std::wstring id, long type);
@@ -194,7 +194,7 @@ private:
 // A list of tools: the control's pool (keyed by ID) or the placements shown by a
 // toolbar or a menu.
 class ToolsCollection : public ComObject<ToolsCollection, TypeInfoDispatch<IPlToolsCollectionImpl>, SupportsErrorInfo<>>,
-                        public Part {
+                        public TreeNode {
 public:
     ToolsCollection(Control* owner, bool isPool);
     static const QiEntry* Interfaces();
@@ -223,7 +223,7 @@ private:
     std::vector<ComPtr<Tool>> items_;
 };
 
-class Menu : public ComObject<Menu, TypeInfoDispatch<IPlMenuImpl>, SupportsErrorInfo<>>, public Part {
+class Menu : public ComObject<Menu, TypeInfoDispatch<IPlMenuImpl>, SupportsErrorInfo<>>, public TreeNode {
 public:
     explicit Menu(Control* owner);
     static const QiEntry* Interfaces();
@@ -235,7 +235,7 @@ private:
     ComPtr<ToolsCollection> tools_;
 };
 
-class ComboBox : public ComObject<ComboBox, TypeInfoDispatch<IPlComboBoxImpl>, SupportsErrorInfo<>>, public Part {
+class ComboBox : public ComObject<ComboBox, TypeInfoDispatch<IPlComboBoxImpl>, SupportsErrorInfo<>>, public TreeNode {
 public:
     explicit ComboBox(Control* owner);
     static const QiEntry* Interfaces();
@@ -274,7 +274,7 @@ private:
     std::wstring text_;
 };
 
-class Edit : public ComObject<Edit, TypeInfoDispatch<IPlEditImpl>, SupportsErrorInfo<>>, public Part {
+class Edit : public ComObject<Edit, TypeInfoDispatch<IPlEditImpl>, SupportsErrorInfo<>>, public TreeNode {
 public:
     explicit Edit(Control* owner);
     static const QiEntry* Interfaces();
@@ -305,7 +305,7 @@ struct ToolBarState {
     std::vector<std::wstring> toolIds;
 };
 
-class ToolBar : public ComObject<ToolBar, TypeInfoDispatch<IPlToolBarImpl>, SupportsErrorInfo<>>, public Part {
+class ToolBar : public ComObject<ToolBar, TypeInfoDispatch<IPlToolBarImpl>, SupportsErrorInfo<>>, public TreeNode {
 public:
     ToolBar(Control* owner, std::wstring name, long style);
     static const QiEntry* Interfaces();
@@ -365,7 +365,7 @@ private:
 
 class ToolBarsCollection
     : public ComObject<ToolBarsCollection, TypeInfoDispatch<IPlToolBarsCollectionImpl>, SupportsErrorInfo<>>,
-      public Part {
+      public TreeNode {
 public:
     explicit ToolBarsCollection(Control* owner);
     static const QiEntry* Interfaces();

@@ -36,13 +36,13 @@ struct Platform {
 } platform;
 
 // Window classes of the bars, floaters, trackers and menus, registered at load.
-struct ClassSpec {
+struct WindowClassEntry {
     const wchar_t* name;
     UINT style;
     bool arrowCursor;
     int background;
 };
-const ClassSpec kModuleClasses[] = {
+const WindowClassEntry kModuleClasses[] = {
     {L"PlDock", CS_DBLCLKS, true, 0},
     {L"PlTracker", CS_DBLCLKS, true, 0},
     {L"PlFloater", CS_DBLCLKS | CS_BYTEALIGNWINDOW, true, 0},
@@ -66,7 +66,7 @@ void ReadPlatform() {
 }
 
 void RegisterModuleClasses() {
-    for (const ClassSpec& c : kModuleClasses) {
+    for (const WindowClassEntry& c : kModuleClasses) {
         WNDCLASSEXW wc = {sizeof(wc)};
         wc.style = c.style;
         wc.lpfnWndProc = DefWindowProcW;
@@ -157,7 +157,7 @@ void StartModule(HMODULE m) {
 }
 
 void StopModule() {
-    for (const ClassSpec& c : kModuleClasses) UnregisterClassW(c.name, module);
+    for (const WindowClassEntry& c : kModuleClasses) UnregisterClassW(c.name, module);
     UnregisterClassW(kControlClass, module);
     for (const wchar_t* name : kFrameworkClasses) UnregisterClassW(name, module);
     if (tlsSlot != TLS_OUT_OF_INDEXES) TlsFree(tlsSlot);

@@ -11,7 +11,7 @@ namespace {
 constexpr long kDropDownList = 1;
 }
 
-ComboBox::ComboBox(Control* owner) : Part(owner) {
+ComboBox::ComboBox(Control* owner) : TreeNode(owner) {
     SetTypeInfo(TypeInfoOf(IID_IPlComboBoxImpl), TypeInfoOf(DIID_IPlComboBox));
 }
 
@@ -146,7 +146,7 @@ HRESULT ComboBox::RemoveItem(short index) {
 
 // ---- Edit -------------------------------------------------------------------------
 
-Edit::Edit(Control* owner) : Part(owner) { SetTypeInfo(TypeInfoOf(IID_IPlEditImpl), TypeInfoOf(DIID_IPlEdit)); }
+Edit::Edit(Control* owner) : TreeNode(owner) { SetTypeInfo(TypeInfoOf(IID_IPlEditImpl), TypeInfoOf(DIID_IPlEdit)); }
 
 const QiEntry* Edit::Interfaces() {
     static const QiEntry table[] = {QiEntry::Of<Edit, IPlEditImpl>(IID_IPlEditImpl),

@@ -16,7 +16,7 @@ constexpr long kLastShortcut = 80;
 
 } // namespace
 
-Tool::Tool(Control* owner, std::wstring id, long type) : Part(owner), def_(std::make_unique<ToolDefinition>()) {
+Tool::Tool(Control* owner, std::wstring id, long type) : TreeNode(owner), def_(std::make_unique<ToolDefinition>()) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolImpl), TypeInfoOf(DIID_IPlTool));
     def_->type = type;
     def_->id = type == kSeparator ? L"separator" : std::move(id);
@@ -28,7 +28,7 @@ Tool::Tool(Control* owner, std::wstring id, long type) : Part(owner), def_(std::
     }
 }
 
-Tool::Tool(Control* owner, Tool* pool) : Part(owner), pool_(pool), look_(pool->look_) {
+Tool::Tool(Control* owner, Tool* pool) : TreeNode(owner), pool_(pool), look_(pool->look_) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolImpl), TypeInfoOf(DIID_IPlTool));
 }
 

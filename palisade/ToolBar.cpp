@@ -18,7 +18,7 @@ bool IsDockArea(long v) { return v == 1 || v == 2 || v == 4 || v == 8 || v == 16
 } // namespace
 
 ToolBar::ToolBar(Control* owner, std::wstring name, long style)
-    : Part(owner), tools_(bastide::com::MakeObject<ToolsCollection>(owner, false)) {
+    : TreeNode(owner), tools_(bastide::com::MakeObject<ToolsCollection>(owner, false)) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolBarImpl), TypeInfoOf(DIID_IPlToolBar));
     state_.name = std::move(name);
     state_.style = style;
@@ -172,7 +172,7 @@ HRESULT ToolBar::putref_TagVariant(VARIANT v) { return put_TagVariant(v); }
 
 // ---- Collection -----------------------------------------------------------------
 
-ToolBarsCollection::ToolBarsCollection(Control* owner) : Part(owner) {
+ToolBarsCollection::ToolBarsCollection(Control* owner) : TreeNode(owner) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolBarsCollectionImpl), TypeInfoOf(DIID_IPlToolBarsCollection));
 }
 

@@ -10,7 +10,7 @@
 
 namespace palisade {
 
-ToolsCollection::ToolsCollection(Control* owner, bool isPool) : Part(owner), isPool_(isPool) {
+ToolsCollection::ToolsCollection(Control* owner, bool isPool) : TreeNode(owner), isPool_(isPool) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolsCollectionImpl), TypeInfoOf(DIID_IPlToolsCollection));
 }
 
@@ -161,7 +161,7 @@ HRESULT ToolsCollection::Remove(VARIANT* index) {
 
 // ---- Menu -------------------------------------------------------------------------
 
-Menu::Menu(Control* owner) : Part(owner), tools_(bastide::com::MakeObject<ToolsCollection>(owner, false)) {
+Menu::Menu(Control* owner) : TreeNode(owner), tools_(bastide::com::MakeObject<ToolsCollection>(owner, false)) {
     SetTypeInfo(TypeInfoOf(IID_IPlMenuImpl), TypeInfoOf(DIID_IPlMenu));
 }
 
