@@ -219,6 +219,7 @@ private:
     void ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent, LPCRECT rect);
     void Paint(HDC dc, const RECT& bounds) const;
     void PaintTool(HDC dc, Tool& tool, RECT r) const;
+    void ClickTool(Tool& tool);
     void SendViewChange();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     short DockThickness(long dock) const;

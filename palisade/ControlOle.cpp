@@ -136,7 +136,10 @@ LRESULT CALLBACK Control::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_MOUSEMOVE: mouse(Event::MouseMove); break;
         case WM_LBUTTONUP:
             mouse(Event::MouseUp);
-            self->Fire(Event::Click, {});
+            if (Tool* tool = self->ToolAt(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))))
+                self->ClickTool(*tool);
+            else
+                self->Fire(Event::Click, {});  // a dock area clicked
             break;
         case WM_RBUTTONUP: mouse(Event::MouseUp); break;
         case WM_LBUTTONDBLCLK: self->Fire(Event::DblClick, {}); break;
@@ -147,6 +150,27 @@ LRESULT CALLBACK Control::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         // Nothing leaves a window procedure.
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A click on a tool of a bar: a state button changes state (within its group
+// only one stays down), then the host hears ToolClick. Separators, labels and
+// disabled tools do nothing.
+void Control::ClickTool(Tool& tool) {
+    ToolDefinition& def = tool.Def();
+    if (!def.enabled || def.type == 8 || def.type == 6) return;
+    if (def.type == 1 || def.type == 3) {  // state buttons
+        bool down = def.state == 0;
+        if (!down && !def.group.empty() && !def.groupAllowAllUp) down = true;  // the group keeps one down
+        if (down && !def.group.empty()) {
+            for (const ComPtr<Tool>& other : tools_->Items())
+                if (other.Get() != &tool.PoolTool() && other->Def().group == def.group) other->Def().state = 0;
+        }
+        def.state = down ? 1 : 0;
+        PropertyChanged(1048);
+    }
+    def.recentlyUsed = true;
+    ComPtr<Tool> keep(&tool);
+    Fire(Event::ToolClick, {Variant::FromDispatch(tool.Dispatch())});
 }
 
 // ---- IConnectionPointContainer and IProvideClassInfo2 -------------------------------------

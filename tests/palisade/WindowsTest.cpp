@@ -255,6 +255,23 @@ TEST(Windows, AContainerActivatesTheControlInPlaceInItsWindow) {
     control->GetDockWidth(plDockedTop, &width);
     EXPECT_EQ(200, width) << "the dock areas follow the window";
 
+    // A click on a state button of a bar presses it and tells the host.
+    ComPtr<IPlToolsCollectionImpl> pool = ToolsOf(control.Get());
+    ComPtr<IPlToolImpl> bold = AddTool(pool.Get(), L"Gras", plTypeStateButton);
+    AddTool(BarToolsOf(AddBar(BarsOf(control.Get()).Get(), L"Format").Get()).Get(), L"Gras");
+    ComPtr<IConnectionPoint> point;
+    ComPtr<Recorder> recorder = Listen(control.Get(), point);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 10));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(15, 10));
+    EXPECT_EQ(L"Gras", recorder->clicked);
+    Constants_State state{};
+    bold->get_State(&state);
+    EXPECT_EQ(plChecked, state);
+    recorder->clicked.clear();
+    bold->put_Enabled(VARIANT_FALSE);
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(15, 10));
+    EXPECT_EQ(L"", recorder->clicked) << "a disabled tool is not clicked";
+
     ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(1, site->deactivations);
