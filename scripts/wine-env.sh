@@ -3,7 +3,8 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${BASTIDE_BUILD:-$ROOT/build}"
 BASTIDE_DISPLAY="${BASTIDE_DISPLAY:-null}"
-export WINEPREFIX="$BUILD/wine-$BASTIDE_DISPLAY"
+# BASTIDE_WINE_PREFIX gives a test a prefix of its own (the registration tests).
+export WINEPREFIX="${BASTIDE_WINE_PREFIX:-$BUILD/wine-$BASTIDE_DISPLAY}"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
