@@ -66,13 +66,11 @@ int LinesHeight() { return (MaxLineIndex + 1) * RowPitch + LinesBottom; }
 
 // Width in pixels of text in the control's font.
 int TextWidth(HWND control, const std::wstring& text) {
-    HDC dc = GetDC(control);
-    if (!dc) return 0;
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    win::WindowDc dc(control);
+    if (!dc.Get()) return 0;
+    win::Selection font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
