@@ -24,13 +24,13 @@ bool Dialog::CreateDialogForm(HWND owner, const std::wstring& caption, int width
     return true;
 }
 
-std::vector<HWND> Dialog::AddControls(const std::vector<ControlSpec>& table) {
+std::vector<HWND> Dialog::AddControls(const std::vector<ControlEntry>& table) {
     std::vector<HWND> controls;
     controls.reserve(table.size());
-    for (const ControlSpec& spec : table) {
-        HWND control = AddControl(spec.className, spec.text, spec.style, spec.leftTw, spec.topTw, spec.widthTw,
-                                  spec.heightTw, spec.id, spec.exStyle);
-        if (!spec.tip.empty()) AddToolTip(control, spec.tip);
+    for (const ControlEntry& entry : table) {
+        HWND control = AddControl(entry.className, entry.text, entry.style, entry.leftTw, entry.topTw, entry.widthTw,
+                                  entry.heightTw, entry.id, entry.exStyle);
+        if (!entry.tip.empty()) AddToolTip(control, entry.tip);
         controls.push_back(control);
     }
     return controls;

@@ -26,7 +26,7 @@ private:
 };
 
 // One control of a dialog's table: position and size in twips.
-struct ControlSpec {
+struct ControlEntry {
     const wchar_t* className;
     std::wstring text;
     DWORD style;  // WS_CHILD is added
@@ -47,7 +47,7 @@ public:
 protected:
     bool CreateDialogForm(HWND owner, const std::wstring& caption, int widthTw, int heightTw);
     // Creates the controls of the table in order; their windows, in the same order.
-    std::vector<HWND> AddControls(const std::vector<ControlSpec>& table);
+    std::vector<HWND> AddControls(const std::vector<ControlEntry>& table);
     void AddToolTip(HWND control, const std::wstring& text);
     void End(int result);
 
