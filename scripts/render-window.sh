@@ -38,9 +38,13 @@ cp "$exe" "$scratch/"
 [ -n "$ini" ] && cp "$ini" "$scratch/Bastide.ini"
 
 corner="$((${size%x*} - 1)) $((${size#*x} - 1))"
-display=":$((90 + RANDOM % 9))"
-Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number to the descriptor: several
+# renders may run side by side.
+exec {dfd}<> <(:)
+Xvfb -displayfd "$dfd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
+read -r -t 10 number <&"$dfd"
+display=":${number:-99}"
 trap 'kill $xvfb_pid 2>/dev/null; "$WINESERVER" -k >/dev/null 2>&1; rm -rf "$scratch"' EXIT
 export DISPLAY="$display"
 sleep 1
