@@ -10,8 +10,6 @@
 
 double (*TimingClock)() = &SecondsSinceMidnight;
 
-namespace {
-
 const std::wstring& DecimalSeparator() {
     static const std::wstring separator = [] {
         wchar_t text[8] = {};
@@ -20,6 +18,8 @@ const std::wstring& DecimalSeparator() {
     }();
     return separator;
 }
+
+namespace {
 
 // value with a fixed number of decimals and the user's separator.
 std::wstring FixedText(double value, int decimals) {
@@ -33,7 +33,8 @@ std::wstring FixedText(double value, int decimals) {
     return text;
 }
 
-// A whole number with its thousands set apart by spaces.
+}  // namespace
+
 std::wstring GroupedText(double value) {
     std::wstring digits = std::to_wstring(std::llround(value));
     std::wstring text;
@@ -45,8 +46,6 @@ std::wstring GroupedText(double value) {
     }
     return text;
 }
-
-}  // namespace
 
 std::wstring FormatSize(double bytes) {
     if (bytes < 1000) {

@@ -7,6 +7,11 @@
 // separator is the user's.
 std::wstring FormatSize(double bytes);
 
+// The user's decimal separator.
+const std::wstring& DecimalSeparator();
+// A whole number (value rounded) with its thousands set apart by spaces: "1 234 567".
+std::wstring GroupedText(double value);
+
 // Called after each copied file of the copy pass: refreshes the remaining time (label 2)
 // and the transfer rate (label 5) at most once per elapsed second.
 void UpdateTiming();

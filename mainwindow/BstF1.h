@@ -70,6 +70,8 @@ public:
     // The browse buttons of row n; button 2 (right) lets a file be chosen as the source.
     void CmdSClick(int n, int button);
     void CmdDClick(int n);
+    // "Modif Tous": every destination moves to a drive chosen in the drive list.
+    void ChangeAllDestinations();
     // The full paths shown by row i, in the direction of the run.
 
     // The two sides of the line i as the grid shows them in the current mode.

@@ -39,6 +39,9 @@ void BstF1::OnCmdClick(int i) {
             locked_ = !locked_;
             ShowLock();
             break;
+        case 7:
+            ChangeAllDestinations();
+            break;
         case 9:
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
