@@ -4,23 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <string>
 
 #include "engine/FrmConfirm.h"
+#include "tests/support/UserSteps.h"
 
 namespace {
-
-// What the user does while a dialog runs, one step per timer tick.
-std::deque<std::function<void()>> g_steps;
-
-void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_steps.empty()) return;
-    auto step = std::move(g_steps.front());
-    g_steps.pop_front();
-    step();
-}
 
 HWND ActiveDialog(const wchar_t* className) { return FindWindowW(className, nullptr); }
 
@@ -64,12 +54,7 @@ private:
 
 class DialogTest : public testing::Test {
 protected:
-    DialogTest() { timer_ = SetTimer(nullptr, 0, 30, NextStep); }
-    ~DialogTest() override {
-        KillTimer(nullptr, timer_);
-        g_steps.clear();
-    }
-    UINT_PTR timer_ = 0;
+    UserSteps steps;
 };
 
 TEST_F(DialogTest, EveryWayOutButAnAcceptedOkIsACancel) {
@@ -86,7 +71,7 @@ TEST_F(DialogTest, EveryWayOutButAnAcceptedOkIsACancel) {
         SCOPED_TRACE(c.how);
         NameDialog dialog;
         ASSERT_TRUE(dialog.Load());
-        g_steps = {[&] { SetWindowTextW(dialog.Edit(), L"Bureau"); }, c.leave};
+        steps = {[&] { SetWindowTextW(dialog.Edit(), L"Bureau"); }, c.leave};
         EXPECT_FALSE(dialog.Ask(nullptr).has_value());
     }
 }
@@ -95,7 +80,7 @@ TEST_F(DialogTest, OkIsRefusedUntilTheValueIsGoodThenHandsItBack) {
     const wchar_t* cls = L"BastideTestNameDialog";
     NameDialog dialog;
     ASSERT_TRUE(dialog.Load());
-    g_steps = {[cls] { PressKey(cls, VK_RETURN); },  // empty: refused, still open
+    steps = {[cls] { PressKey(cls, VK_RETURN); },  // empty: refused, still open
                [&] { SetWindowTextW(dialog.Edit(), L"Bureau"); }, [cls] { PressKey(cls, VK_RETURN); }};
     std::optional<std::wstring> name = dialog.Ask(nullptr);
     EXPECT_EQ(1, dialog.refusals);
@@ -105,9 +90,9 @@ TEST_F(DialogTest, OkIsRefusedUntilTheValueIsGoodThenHandsItBack) {
 
 // Closing the replace question by its frame must never replace the file.
 TEST_F(DialogTest, ReplaceQuestionClosedByItsFrameAnswersAnnuler) {
-    g_steps = {[] { PostMessageW(ActiveDialog(L"BastideFrmConfirm"), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    steps = {[] { PostMessageW(ActiveDialog(L"BastideFrmConfirm"), WM_SYSCOMMAND, SC_CLOSE, 0); }};
     EXPECT_EQ(ConfirmAnswer::Cancel, ConfirmReplace(nullptr, L"lettre.doc"));
-    g_steps = {[] { PressKey(L"BastideFrmConfirm", VK_ESCAPE); }};
+    steps = {[] { PressKey(L"BastideFrmConfirm", VK_ESCAPE); }};
     EXPECT_EQ(ConfirmAnswer::Cancel, ConfirmReplace(nullptr, L"lettre.doc"));
 }
 

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
-#include <deque>
 #include <functional>
 
 #include "tests/support/FakeDrives.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/UserSteps.h"
 
 namespace {
 
@@ -88,26 +88,11 @@ TEST(DriveListFrmTest, EachDriveHasOneIconKeptAcrossRefills) {
     }
 }
 
-// What the user does while the list is shown, one step per timer tick.
-std::deque<std::function<void()>> g_steps;
-void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_steps.empty()) return;
-    auto step = std::move(g_steps.front());
-    g_steps.pop_front();
-    step();
-}
-
 class DriveListChoiceTest : public testing::Test {
 protected:
     DriveListChoiceTest()
         : drives({{L"C:\\", L"Système", {To, Go}}, {L"E:\\", L"Sauvegardes", {To, Go}},
-                  {L"F:\\", L"Nouveau disque", {To, To}}}) {
-        timer_ = SetTimer(nullptr, 0, 30, NextStep);
-    }
-    ~DriveListChoiceTest() override {
-        KillTimer(nullptr, timer_);
-        g_steps.clear();
-    }
+                  {L"F:\\", L"Nouveau disque", {To, To}}}) {}
 
     static void SelectRow(HWND list, int row) {
         LVITEMW state{};
@@ -128,14 +113,14 @@ protected:
 
     ScopedUi ui;
     ScopedDrives drives;
-    UINT_PTR timer_ = 0;
+    UserSteps steps;
 };
 
 TEST_F(DriveListChoiceTest, OkWithoutADriveIsRefusedThenADoubleClickChoosesOne) {
     DriveListFrm list;
     ASSERT_TRUE(list.Load(nullptr));
     HWND view = list.ListDrive();
-    g_steps = {[&] { PostMessageW(list.Handle(), WM_COMMAND, IDOK, 0); },
+    steps = {[&] { PostMessageW(list.Handle(), WM_COMMAND, IDOK, 0); },
                [&] { EXPECT_TRUE(IsWindowVisible(list.Handle())); },
                [&] { DoubleClickRow(view, 2); }};
     std::optional<std::wstring> chosen = list.Ask(nullptr);
@@ -151,7 +136,7 @@ TEST_F(DriveListChoiceTest, TheCurrentDriveIsPreselectedAndOkChoosesTheSelectedR
     DriveListFrm list;
     ASSERT_TRUE(list.Load(nullptr));
     list.SelectDrive(L"e:");
-    g_steps = {[&] { PostMessageW(list.Handle(), WM_COMMAND, IDOK, 0); }};
+    steps = {[&] { PostMessageW(list.Handle(), WM_COMMAND, IDOK, 0); }};
     EXPECT_EQ(L"E:\\", list.Ask(nullptr).value_or(L"(aucun)"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -176,7 +161,7 @@ TEST_F(DriveListChoiceTest, CancelFrameCloseAndEscapeChooseNothing) {
         DriveListFrm list;
         ASSERT_TRUE(list.Load(nullptr));
         list.SelectDrive(L"F:");
-        g_steps = {[&] { c.leave(list); }};
+        steps = {[&] { c.leave(list); }};
         EXPECT_FALSE(list.Ask(nullptr).has_value());
     }
     EXPECT_TRUE(ui.messages.empty());
