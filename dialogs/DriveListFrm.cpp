@@ -88,11 +88,10 @@ bool DriveListFrm::Load(HWND owner) {
 
 void DriveListFrm::CreateControls() {
     auto controls = AddControls({
-        {WC_LISTVIEWW, L"",
-         WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, Margin, Margin, ListWidth,
-         ListHeight, IdListDrive, WS_EX_CLIENTEDGE},
-        {L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-         Margin + ListWidth - 2 * ButtonWidth - Margin, ButtonTop, ButtonWidth, ButtonHeight, IDOK},
+        {WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, Margin, Margin,
+         ListWidth, ListHeight, IdListDrive, WS_EX_CLIENTEDGE},
+        {L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, Margin + ListWidth - 2 * ButtonWidth - Margin,
+         ButtonTop, ButtonWidth, ButtonHeight, IDOK},
         {L"BUTTON", L"&Annuler", WS_VISIBLE | WS_TABSTOP, Margin + ListWidth - ButtonWidth, ButtonTop, ButtonWidth,
          ButtonHeight, IDCANCEL},
     });

@@ -41,8 +41,10 @@ void CALLBACK WatchDriveList(HWND, UINT, UINT_PTR, DWORD) {
     for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
         g_preselected.push_back(RowText(list, row));
     }
-    if (g_inList) g_inList(dialog, list);
-    else PostMessageW(dialog, WM_CLOSE, 0, 0);
+    if (g_inList)
+        g_inList(dialog, list);
+    else
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
 void ChooseRow(HWND dialog, HWND list, const std::wstring& root) {
@@ -59,8 +61,10 @@ void ChooseRow(HWND dialog, HWND list, const std::wstring& root) {
 class AllDestinationsTest : public MainWindowTest {
 protected:
     AllDestinationsTest()
-        : drives({{L"C:\\", L"Système", {To, To}}, {L"E:\\", L"Sauvegardes", {To, To}},
-                  {L"F:\\", L"Nouveau", {2 * To, To}}, {L"G:\\", L"Pas de disque", {}}}) {
+        : drives({{L"C:\\", L"Système", {To, To}},
+                  {L"E:\\", L"Sauvegardes", {To, To}},
+                  {L"F:\\", L"Nouveau", {2 * To, To}},
+                  {L"G:\\", L"Pas de disque", {}}}) {
         g_inList = nullptr;
         g_listShown = false;
         g_preselected.clear();

@@ -23,14 +23,13 @@ public:
 
     std::vector<std::wstring> Roots() override {
         std::vector<std::wstring> roots;
-        for (const FakeDrive& drive : drives_) roots.push_back(drive.root);
+        for (const FakeDrive& drive : drives_)
+            roots.push_back(drive.root);
         return roots;
     }
     std::wstring Description(const std::wstring& root) override { return Find(root).description; }
     DriveSpace Space(const std::wstring& root) override { return Find(root).space; }
-    HICON Icon(const std::wstring& root, int size) override {
-        return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    }
+    HICON Icon(const std::wstring& root, int size) override { return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)); }
 
 private:
     const FakeDrive& Find(const std::wstring& root) const {
