@@ -39,12 +39,14 @@ void BstF1::OnCmdClick(int i) {
             locked_ = !locked_;
             ShowLock();
             break;
+        case 8:
+            OnTaskSchedulerClick();
+            break;
         case 9:
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
-            // open windows of their own.
+            // 2 (about), 3 (configurations) and 7 (all destinations) open windows of their own.
             break;
     }
 }
@@ -115,6 +117,7 @@ void BstF1::OnOptClick(int i) {
         case 2:
             Config.AutoSave = value;
             WriteSetting(CurrentConfigName, L"AutoSave", std::to_wstring(value));
+            EnableTimer1(value != 0);
             break;
     }
 }
