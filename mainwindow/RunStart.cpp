@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // What an unattended run tells the task scheduler; stopped until a run has said otherwise.
 int g_unattendedExitCode = ExitStopped;
 

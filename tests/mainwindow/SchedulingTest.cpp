@@ -155,14 +155,6 @@ TEST_F(SchedulingTest, TheCheckWaitsForTheBackupTabAndNeverRunsInAnAutoInstance)
     EXPECT_TRUE(window->Timer1Enabled());
 }
 
-TEST_F(SchedulingTest, ABackupMadeAfterTheMomentSuppressesTheAutomaticOne) {
-    OpenScheduled("LastSave=09/12/2026 20:00:02\r\n");
-    moments::SetClock(At(2026, 12, 9, 20, 0, 5));
-    Tick();
-    EXPECT_FALSE(Copied());
-    EXPECT_EQ(L"10/12/2026", NextRunDate);
-}
-
 TEST_F(SchedulingTest, TheWindowTimerStartsTheBackupOnceTheMomentHasPassed) {
     BstF1::Timer1Interval = 50;
     moments::SetClock(At(2026, 12, 9, 19, 59, 59));
