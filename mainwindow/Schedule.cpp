@@ -63,18 +63,21 @@ LRESULT CALLBACK BstF1::AutoHrProc(HWND control, UINT message, WPARAM wParam, LP
     auto* window = reinterpret_cast<BstF1*>(data);
     switch (message) {
         case WM_KEYDOWN:
-            if (wParam == VK_DELETE) return 0;
+            // Shift+Insert pastes inside the box's own key handling.
+            if (wParam == VK_DELETE || (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0)) return 0;
             guard::Call<void>("BstF1::AutoHrProc", [&] { window->OnAutoHrKeyDown(wParam); });
             break;
         case WM_CHAR:
             guard::Call<void>("BstF1::AutoHrProc", [&] { window->OnAutoHrKeyPress(static_cast<wchar_t>(wParam)); });
             return 0;
+        case WM_CONTEXTMENU:
         case WM_PASTE:
         case WM_CUT:
         case WM_CLEAR:
         case WM_UNDO:
         case EM_UNDO:
-            // The edit menu would insert or remove characters: the box is typed over only.
+            // The edit menu and commands would insert or remove characters: the box is
+            // typed over only.
             return 0;
         case WM_SETFOCUS: {
             LRESULT result = DefSubclassProc(control, message, wParam, lParam);
