@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include "app/IniFile.h"
+#include "app/Schedule.h"
 #include "app/Utils.h"
 
 #include <vector>
@@ -176,6 +177,7 @@ void LoadConfiguration() {
     Config.AutoSave = ReadSettingLong(section, L"AutoSave");
     Config.AutoTime = ReadSetting(section, L"AutoTime");
     if (Config.AutoTime.empty()) Config.AutoTime = L"00:00";
+    ComputeNextRunDate(false);
 
     const wchar_t* kinds[3] = {L"Save", L"Rest", L"Comp"};
     for (int k = 0; k < 3; ++k) {

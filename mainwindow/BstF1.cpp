@@ -165,6 +165,9 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             if (onglet_) SetFocus(onglet_);
             return 0;
+        case WM_TIMER:
+            if (wParam == Timer1Id) OnTimer1();
+            return 0;
         case WM_APP:
             // Activation is handled once the activation messages are done, as a form's
             // Activate event comes after the window is shown.
@@ -240,6 +243,9 @@ void BstF1::OnCommand(int id, int code, HWND control) {
             break;
         case ids::PrmToRunTxt:
             if (code == EN_KILLFOCUS) OnPrmToRunLostFocus();
+            break;
+        case ids::AutoHr:
+            if (code == EN_CHANGE) OnAutoHrChange();
             break;
     }
 }

@@ -2,10 +2,12 @@
 // The main window: the lines of the current configuration, the mode tabs, the command
 // buttons and the last-result panel. The program lives as long as this window.
 #include "app/Dialog.h"
+#include "app/Clock.h"
 #include "app/Form.h"
 #include "engine/RunHost.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,12 @@ public:
     void RecordLastResult(bool ok);
     // The daily timer: stopped while a run lasts, running exactly when AutoSave is on.
     bool Timer1Enabled() const { return timer1Enabled_; }
+
+    // ---- Daily schedule ----
+    static constexpr UINT_PTR Timer1Id = 1;
+    static UINT Timer1Interval;  // 10 s; a test may shorten it
+    // Starts the backup when its daily moment has passed.
+    void OnTimer1();
 
     // RunHost: what the run window reads and marks on this window.
     std::wstring SourcePath(int i) override;
@@ -179,6 +187,14 @@ private:
     void OnCmdPOffClick();
     void OnPrmToRunLostFocus();
     void OnCmdExClick(int n);
+    void OnTaskSchedulerClick();
+    void OnAutoHrGotFocus();
+    void OnAutoHrKeyDown(WPARAM key);
+    void OnAutoHrKeyPress(wchar_t character);
+    void OnAutoHrChange();
+    void OnAutoHrLostFocus();
+    static LRESULT CALLBACK AutoHrProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
     void ToggleCheck(HWND box);
     void SetChkSValue(int i, int value);
     void SetModeFromTab(int tab);
@@ -208,6 +224,8 @@ private:
     bool unloaded_ = false;
     bool locked_ = true;
     bool configShown_ = false;
+    std::wstring timeBeforeEdit_;                      // "AutoTime" when the time box got the focus
+    std::optional<moments::Moment> lastAutoStart_;     // start of the last run of the daily timer
     FocusMemory focus_;
 
     HWND onglet_ = nullptr;

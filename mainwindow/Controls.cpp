@@ -300,6 +300,7 @@ void BstF1::CreateBottomFrame() {
     autoHr_ = AddChild(cadrePla_, WC_EDITW, L"00:00", TextBox | ES_CENTER, 2340, 720, 660, 330, ids::AutoHr,
                        WS_EX_CLIENTEDGE);
     SendMessageW(autoHr_, EM_LIMITTEXT, 5, 0);
+    SetWindowSubclass(autoHr_, AutoHrProc, 0, reinterpret_cast<DWORD_PTR>(this));
     cmd_[8] = AddChild(cadrePla_, WC_BUTTONW, L"Planificateur de tâches", PushButton, half - 180 - 2160, 285, 2160,
                        390, ids::Cmd + 8);
     SetToolTipText(cmd_[8], L"Planificateur de Tâches Windows");

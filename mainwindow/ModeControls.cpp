@@ -42,12 +42,14 @@ void BstF1::OnCmdClick(int i) {
         case 7:
             ChangeAllDestinations();
             break;
+        case 8:
+            OnTaskSchedulerClick();
+            break;
         case 9:
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
-            // open windows of their own.
+            // 2 (about) and 3 (configurations) open windows of their own.
             break;
     }
 }
@@ -118,6 +120,7 @@ void BstF1::OnOptClick(int i) {
         case 2:
             Config.AutoSave = value;
             WriteSetting(CurrentConfigName, L"AutoSave", std::to_wstring(value));
+            EnableTimer1(value != 0);
             break;
     }
 }

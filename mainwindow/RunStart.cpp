@@ -1,5 +1,6 @@
 // The main window's side of every run: the questions before it, the run window, the
 // message at its end, the recording of its outcome and the program launched after it.
+#include "app/Clock.h"
 #include "app/Settings.h"
 #include "app/RunModes.h"
 #include "app/UiService.h"
@@ -12,16 +13,6 @@
 #include "mainwindow/BstF1.h"
 
 namespace {
-
-std::wstring Now() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    wchar_t text[32];
-    swprintf(text, 32, L"%02u/%02u/%04u %02u:%02u:%02u", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
-             now.wSecond);
-    return text;
-}
-
 
 // What an unattended run tells the task scheduler; stopped until a run has said otherwise.
 int g_unattendedExitCode = ExitStopped;
@@ -84,9 +75,6 @@ void BstF1::OnFirstActivation() {
     StartRun(0);
     Unload();
 }
-
-// The daily schedule reads this state to know whether it may start a backup.
-void BstF1::EnableTimer1(bool on) { timer1Enabled_ = on; }
 
 void BstF1::ShowRunWindow(bool manual) {
     runActive_ = true;
@@ -189,7 +177,7 @@ void BstF1::RecordLastResult(bool ok) {
     int mode = RunMode >= 0 && RunMode <= 2 ? RunMode : 0;
     LastResult& last = Config.Last[mode];
     std::wstring kind = modes::Of(mode).resultKey;
-    std::wstring now = Now();
+    std::wstring now = moments::ToText(moments::Now());
     if (ok) {
         last.Date = now;
         last.Duration = RunDurationText;
