@@ -444,7 +444,7 @@ TEST_F(ControlTest, PopupMenuChecksItsToolAndTheControlState) {
     V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
     Variant button = Str(L"Button"), unknown = Str(L"Nope"), menu = Str(L"MenuPop");
     EXPECT_EQ(ErrorOf(40007), control->PopupMenu(button.Ptr(), &missing, &missing, &missing));
-    EXPECT_EQ(ErrorOf(40002), control->PopupMenu(unknown.Ptr(), &missing, &missing, &missing));
+    EXPECT_EQ(ErrorOf(40007), control->PopupMenu(unknown.Ptr(), &missing, &missing, &missing));
     control->put_Enabled(VARIANT_FALSE);
     EXPECT_EQ(ErrorOf(40018), control->PopupMenu(menu.Ptr(), &missing, &missing, &missing));
     EXPECT_EQ(L"Can not display a popup menu if form is disabled.", LastErrorText());
