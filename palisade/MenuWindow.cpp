@@ -42,12 +42,6 @@ Palette CurrentPalette() {
             RGB(0, 0, 0), RGB(0, 0, 0), RGB(109, 109, 109), RGB(215, 215, 215)};
 }
 
-int ScreenDpi() {
-    win::WindowDc dc(nullptr);
-    int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
-
 void Fill(HDC dc, const RECT& r, COLORREF color) {
     SetBkColor(dc, color);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
@@ -128,6 +122,12 @@ MenuWindow* MenuOf(HWND window) {
 }
 
 } // namespace
+
+int ScreenDpi() {
+    win::WindowDc dc(nullptr);
+    int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
+    return dpi > 0 ? dpi : 96;
+}
 
 wchar_t AccessKeyOf(std::wstring_view caption) {
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
@@ -581,16 +581,12 @@ LRESULT MenuWindow::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         lastMouse_ = at;
         OnMouseMove(at);
         return 0;
-    case WM_MOUSELEAVE: {
+    case WM_MOUSELEAVE:
+        // The highlight stays on an item whose sub-menu is open.
         tracking_ = false;
-        MenuWindow* below = host_.Current();
-        if (!below || below == this || !pressed_) {
-            bool childOpen = below && below != this && below->Depth() > depth_;
-            if (!childOpen) SetHot(-1);
-        }
         lastMouse_ = {LONG_MIN, LONG_MIN};
+        if (host_.Current() == this && !pressed_) SetHot(-1);
         return 0;
-    }
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: OnButtonDown(at); return 0;
     case WM_LBUTTONUP: OnButtonUp(at); return 0;
     case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:

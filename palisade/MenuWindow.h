@@ -15,6 +15,9 @@ namespace palisade {
 
 class PopupHost;
 
+// Pixels per inch of the screen (96 when it cannot be read).
+int ScreenDpi();
+
 // Window procedure of the PlMenu class.
 LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 

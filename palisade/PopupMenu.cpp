@@ -40,12 +40,6 @@ bool PositionOf(VARIANT* arg, float* out) {
     return std::isfinite(*out) && *out != -1.0f;
 }
 
-int ScreenDpi() {
-    win::WindowDc dc(nullptr);
-    int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
-
 // The form a popup belongs to counts as disabled when it or its top window is.
 bool FormDisabled(HWND host) {
     if (!host) return false;
@@ -94,7 +88,9 @@ void PopupHost::Activate() {
 void PopupHost::Deactivate() {
     if (!active_) return;
     CloseMenus();
-    levels_.clear();
+    // A host may let the control go from inside ToolClick: the running loop still
+    // looks at its menu windows, which go when it ends.
+    if (useCount_ == 0) levels_.clear();
     if (propertyWindow_ && IsWindow(propertyWindow_) && GetPropW(propertyWindow_, kControlProp) == &control_)
         RemovePropW(propertyWindow_, kControlProp);
     propertyWindow_ = nullptr;
@@ -178,9 +174,8 @@ void PopupHost::Popup(VARIANT* toolArg, VARIANT* flagsArg, VARIANT* xArg, VARIAN
         ~Done() {
             self.current_ = self.followUp_ = nullptr;
             self.rightButton_ = false;
-            self.running_ = false;
             self.menuShown_ = false;
-            --self.useCount_;
+            if (--self.useCount_ == 0 && !self.active_) self.levels_.clear();
         }
     } done{*this};
     rightButton_ = (flags & 2) != 0;
@@ -198,7 +193,6 @@ void PopupHost::Popup(VARIANT* toolArg, VARIANT* flagsArg, VARIANT* xArg, VARIAN
     MenuWindow& top = Level(0);
     top.OpenAt(*tool, anchor, flags);
     current_ = &top;
-    running_ = true;
     foregroundAtOpen_ = GetForegroundWindow();
     menuShown_ = true;
     Signal();

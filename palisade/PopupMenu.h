@@ -86,8 +86,8 @@ private:
     std::vector<std::unique_ptr<MenuWindow>> levels_;
     MenuWindow* current_ = nullptr;
     MenuWindow* followUp_ = nullptr;
-    bool rightButton_ = false, running_ = false, inToolClick_ = false;
-    int useCount_ = 0;
+    bool rightButton_ = false, inToolClick_ = false;
+    int useCount_ = 0;  // PopupMenu calls running (a ToolClick handler may open another)
     HWND messageWindow_ = nullptr;
     HWND propertyWindow_ = nullptr;
     win::Kernel event_, stop_, worker_;

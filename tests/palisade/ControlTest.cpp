@@ -468,19 +468,8 @@ TEST_F(ControlTest, PlaySoundFileReturnsForAMissingFileAndForSilence) {
 // ---- Events ------------------------------------------------------------------------------------------
 
 // A sink that records the events it receives, and can answer OnCustomize.
-class Sink : public ComObject<Sink, IDispatch> {
+class Sink : public DispatchSink<Sink> {
 public:
-    static const QiEntry* Interfaces() {
-        static const QiEntry table[] = {QiEntry::Of<Sink, IDispatch>(IID_IDispatch),
-                                        QiEntry::Of<Sink, IDispatch>(DIID_DPlToolBarsEvents), {}};
-        return table;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         events.push_back(id);
         if (id == 1074 && cancel && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_DISPATCH)

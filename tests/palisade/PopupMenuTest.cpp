@@ -4,8 +4,6 @@
 
 #include "PalisadeTest.h"
 
-#include "common/com/ComObject.h"
-
 #include <functional>
 
 namespace palisade::test {
@@ -19,19 +17,8 @@ VARIANT Missing() {
 }
 
 // Records the IDs of ToolClick, and whether PopupMenu had already returned then.
-class ClickLog : public bastide::com::ComObject<ClickLog, IDispatch> {
+class ClickLog : public DispatchSink<ClickLog> {
 public:
-    static const bastide::com::QiEntry* Interfaces() {
-        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<ClickLog, IDispatch>(IID_IDispatch),
-                                                      {}};
-        return table;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         if (id == 1071 && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_DISPATCH) {
             CallResult toolId = Get(V_DISPATCH(&params->rgvarg[0]), L"ID");

@@ -73,19 +73,8 @@ TEST(Windows, AboutBoxNamesTheControlAndItsVersion) {
 }
 
 // A sink that counts events and lets the dialog open.
-class Recorder : public bastide::com::ComObject<Recorder, IDispatch> {
+class Recorder : public DispatchSink<Recorder> {
 public:
-    static const bastide::com::QiEntry* Interfaces() {
-        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<Recorder, IDispatch>(IID_IDispatch),
-                                                      {}};
-        return table;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         events.push_back(id);
         if (id == 1071 && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_DISPATCH) {  // ToolClick
