@@ -503,6 +503,7 @@ HRESULT Control::AttachWindow(OLE_HANDLE handle) {
         HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
         if (hwnd && !IsWindow(hwnd)) Raise(kInvalidPropertyValue);
         attachedWindow_ = hwnd;
+        if (hwnd) popup_->Activate();  // a control given its form is live: its shortcuts work there
     });
 }
 

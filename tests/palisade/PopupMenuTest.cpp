@@ -69,6 +69,21 @@ void Click(HWND target, POINT at, bool right = false) {
     PostMessageW(target, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, lp);
 }
 
+// A click of the real mouse at a point of the screen.
+void RealClick(POINT screen, bool right = false) {
+    auto mouse = [&](DWORD flags) {
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+        in.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT clicks[] = {mouse(0), mouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
+                      mouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+    SendInput(3, clicks, sizeof(INPUT));
+}
+
 // The middle of a menu window: the middle one of three items.
 POINT Middle(HWND menu) {
     RECT r;
@@ -228,20 +243,28 @@ TEST_F(PopupMenuTest, AClickChoosesTheItemUnderTheMouseBeforePopupMenuReturns) {
     struct Row {
         const char* what;
         Variant flags;
-        bool right;
+        bool right, real;
         std::vector<std::wstring> clicked;
     };
     Row rows[] = {
-        {"left button", {}, false, {L"Editer"}},
-        {"right button, allowed", Long(plPopupMenuRightButton), true, {L"Editer"}},
-        {"right button, not allowed", Long(plPopupMenuLeftButton), true, {}},
+        {"left button", {}, false, false, {L"Editer"}},
+        {"right button, allowed", Long(plPopupMenuRightButton), true, false, {L"Editer"}},
+        {"right button, not allowed", Long(plPopupMenuLeftButton), true, false, {}},
+        {"left button of the real mouse", {}, false, true, {L"Editer"}},
+        {"right button of the real mouse, not allowed", {}, true, true, {}},
     };
     for (Row& row : rows) {
         log->clicked.clear();
         log->popupReturned = false;
         WhenOpen([&] {
             HWND menu = OpenMenus().at(0);
-            Click(menu, Middle(menu), row.right);
+            POINT middle = Middle(menu);
+            if (row.real) {
+                ClientToScreen(menu, &middle);
+                RealClick(middle, row.right);
+            } else {
+                Click(menu, middle, row.right);
+            }
             if (row.clicked.empty()) Key(menu, VK_ESCAPE);  // the menu is still open
         });
         ASSERT_EQ(S_OK, Popup(Str(L"Trois"), row.flags, Long(10), Long(10))) << row.what;
@@ -287,12 +310,17 @@ TEST_F(PopupMenuTest, KeysMoveTheHighlightAndChoose) {
 }
 
 TEST_F(PopupMenuTest, APressOutsideClosesTheMenuAndGoesNowhere) {
-    hostPresses = 0;
-    WhenOpen([&] { PostMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); });
-    ASSERT_EQ(S_OK, Popup(Str(L"MenuPop"), {}, Long(200), Long(10)));
-    EXPECT_TRUE(log->clicked.empty());
-    EXPECT_EQ(0, hostPresses);
-    EXPECT_TRUE(OpenMenus().empty());
+    for (bool real : {false, true}) {
+        hostPresses = 0;
+        WhenOpen([&] {
+            if (real) RealClick({450, 350});  // on the form, away from the menu
+            else PostMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        });
+        ASSERT_EQ(S_OK, Popup(Str(L"MenuPop"), {}, Long(10), Long(10))) << real;
+        EXPECT_TRUE(log->clicked.empty()) << real;
+        EXPECT_EQ(0, hostPresses) << real;
+        EXPECT_TRUE(OpenMenus().empty()) << real;
+    }
 }
 
 TEST_F(PopupMenuTest, AMenuOfAnotherControlClosesThisOneAndTheSameMenuCannotOpenTwice) {
@@ -326,6 +354,27 @@ TEST_F(PopupMenuTest, AMenuOfAnotherControlClosesThisOneAndTheSameMenuCannotOpen
     EXPECT_TRUE(firstHiddenMeanwhile);
     EXPECT_TRUE(log->clicked.empty());
     EXPECT_TRUE(OpenMenus().empty());
+}
+
+TEST_F(PopupMenuTest, AToolsShortcutTypedInItsFormFiresToolClick) {
+    ItemOf(pool.Get(), Str(L"Editer").Get())->put_Shortcut(plCtrlE);
+    SetForegroundWindow(host);
+    SetFocus(host);
+    auto key = [](WORD vk, bool up) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return in;
+    };
+    INPUT typed[] = {key(VK_CONTROL, false), key('E', false), key('E', true), key(VK_CONTROL, true)};
+    ASSERT_EQ(4u, SendInput(4, typed, sizeof(INPUT)));
+    MSG msg;
+    for (DWORD until = GetTickCount() + 1000; GetTickCount() < until && log->clicked.empty();) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    EXPECT_EQ(std::vector<std::wstring>{L"Editer"}, log->clicked);
 }
 
 } // namespace
