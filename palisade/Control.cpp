@@ -5,6 +5,7 @@
 
 #include "palisade/Access.h"
 #include "palisade/Module.h"
+#include "palisade/PopupMenu.h"
 #include "palisade/resource.h"
 
 #include "palisade/Ui.h"
@@ -68,7 +69,8 @@ Control::Control()
     : tools_(bastide::com::MakeObject<ToolsCollection>(this, true)),
       toolBars_(bastide::com::MakeObject<ToolBarsCollection>(this)),
       events_(this, DIID_DPlToolBarsEvents),
-      propertyNotify_(this, IID_IPropertyNotifySink) {
+      propertyNotify_(this, IID_IPropertyNotifySink),
+      popup_(std::make_unique<PopupHost>(*this)) {
     SetTypeInfo(TypeInfoOf(IID_IPlToolBarControlImpl), TypeInfoOf(DIID_IPlToolBarControl));
     props_.font = DefaultFont();
     for (long i = 0; i <= kLastCustomizationString; ++i)
@@ -79,6 +81,7 @@ Control::Control()
 }
 
 Control::~Control() {
+    popup_->Deactivate();
     if (window_) DestroyWindow(window_);
     // The tree may still be held by callers: cut it loose so it can free itself.
     tools_->Detach();
@@ -442,29 +445,7 @@ HRESULT Control::PlaySoundFile(BSTR sound, VARIANT flagsArg) {
 }
 
 HRESULT Control::PopupMenu(VARIANT* toolArg, VARIANT* flags, VARIANT* x, VARIANT* y) {
-    return Guard([&] {
-        Tool* tool = tools_->Resolve(toolArg);
-        if (!tool) Raise(kInvalidIndex);
-        if (tool->Def().type != kMenuType) Raise(kNotAMenu);
-        if (popupShown_) Raise(kPopupAlreadyShown);
-        HWND host = window_ ? GetAncestor(window_, GA_ROOT) : attachedWindow_;
-        if (!props_.enabled || (host && !IsWindowEnabled(host))) Raise(kFormDisabled);
-        long align = bastide::com::IsMissing(bastide::com::Deref(flags)) ? 0 : V_I4(Coerce(flags, VT_I4).Ptr());
-        POINT at;
-        GetCursorPos(&at);
-        if (!bastide::com::IsMissing(bastide::com::Deref(x)) && !bastide::com::IsMissing(bastide::com::Deref(y))) {
-            at = {static_cast<LONG>(V_R4(Coerce(x, VT_R4).Ptr())), static_cast<LONG>(V_R4(Coerce(y, VT_R4).Ptr()))};
-            if (window_) ClientToScreen(window_, &at);
-        }
-        popupShown_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{popupShown_};
-        ComPtr<Tool> keep(tool);
-        if (Tool* chosen = ShowPopupMenu(*this, *tool, host, at, align))
-            Fire(Event::ToolClick, {Variant::FromDispatch(chosen->Dispatch())});
-    });
+    return Guard([&] { popup_->Popup(toolArg, flags, x, y); });
 }
 
 HRESULT Control::Refresh() {
@@ -522,6 +503,7 @@ HRESULT Control::AttachWindow(OLE_HANDLE handle) {
         HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
         if (hwnd && !IsWindow(hwnd)) Raise(kInvalidPropertyValue);
         attachedWindow_ = hwnd;
+        if (hwnd) popup_->Activate();  // a control given its form is live: its shortcuts work there
     });
 }
 

@@ -11,8 +11,11 @@
 #include <olectl.h>
 
 #include <array>
+#include <memory>
 
 namespace palisade {
+
+class PopupHost;
 
 // Properties of the control itself, with their defaults.
 struct ControlProperties {
@@ -214,6 +217,7 @@ public:
     STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
 
 private:
+    friend class PopupHost;  // the popup menus read the siting and fire ToolClick
     template <class T, class V>
     HRESULT Set(T ControlProperties::*field, V value, DISPID id);
     void ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent, LPCRECT rect);
@@ -234,7 +238,6 @@ private:
     int eventDepth_ = 0;
     int frozenEvents_ = 0;
     bool dirty_ = false;
-    bool popupShown_ = false;
     HWND attachedWindow_ = nullptr;
 
     // Container siting.
@@ -246,6 +249,7 @@ private:
     SIZEL extent_;  // HIMETRIC
     HWND window_ = nullptr;
     bool uiActive_ = false;
+    std::unique_ptr<PopupHost> popup_;
 };
 
 } // namespace palisade

@@ -7,6 +7,7 @@
 #include "palisade/Access.h"
 #include "palisade/Layout.h"
 #include "palisade/Module.h"
+#include "palisade/PopupMenu.h"
 
 #include <algorithm>
 
@@ -296,6 +297,7 @@ void Control::ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent
                                   this);
         if (!window_) bastide::com::ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()));
         EnableWindow(window_, props_.enabled);
+        popup_->Activate();
     } else if (props_.visible) {
         ShowWindow(window_, SW_SHOWNA);
     }
@@ -387,6 +389,7 @@ HRESULT Control::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 HRESULT Control::InPlaceDeactivate() {
     UIDeactivate();
+    popup_->Deactivate();
     if (window_) DestroyWindow(window_);
     window_ = nullptr;
     if (inPlaceSite_) {

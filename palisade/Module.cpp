@@ -1,5 +1,8 @@
 #include "palisade/Module.h"
 
+#include "palisade/Hooks.h"
+#include "palisade/MenuWindow.h"
+
 #include "common/com/ComError.h"
 #include "common/com/ComObject.h"
 #include "common/com/Dispatch.h"
@@ -41,6 +44,7 @@ struct WindowClassEntry {
     UINT style;
     bool arrowCursor;
     int background;
+    WNDPROC proc = nullptr;  // none: DefWindowProc
 };
 const WindowClassEntry kModuleClasses[] = {
     {L"PlDock", CS_DBLCLKS, true, 0},
@@ -49,7 +53,9 @@ const WindowClassEntry kModuleClasses[] = {
     {L"PlToolTip", CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_BYTEALIGNWINDOW, true, 0},
     {L"PlEditTool", CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_BYTEALIGNWINDOW, true, 0},
     {L"PlComboBox", CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_BYTEALIGNWINDOW, true, 0},
-    {L"PlMenu", CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_BYTEALIGNWINDOW, true, COLOR_BTNFACE + 1},
+    {L"PlMenu", CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_BYTEALIGNWINDOW | CS_DROPSHADOW, true, COLOR_BTNFACE + 1,
+     &MenuWindowProc},
+    {kMessageWindowClass, 0, false, 0, &MessageWindowProc},
 };
 // Framework windows some hosts expect the library to own.
 const wchar_t* const kFrameworkClasses[] = {L"CtlFrameWork_Parking", L"CtlFrameWork_ReflectWindow"};
@@ -69,7 +75,7 @@ void RegisterModuleClasses() {
     for (const WindowClassEntry& c : kModuleClasses) {
         WNDCLASSEXW wc = {sizeof(wc)};
         wc.style = c.style;
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = c.proc ? c.proc : DefWindowProcW;
         wc.hInstance = module;
         wc.hCursor = c.arrowCursor ? LoadCursorW(nullptr, IDC_ARROW) : nullptr;
         wc.hbrBackground = c.background ? reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(c.background)) : nullptr;
@@ -157,6 +163,7 @@ void StartModule(HMODULE m) {
 }
 
 void StopModule() {
+    RemoveSharedHooks();
     for (const WindowClassEntry& c : kModuleClasses) UnregisterClassW(c.name, module);
     UnregisterClassW(kControlClass, module);
     for (const wchar_t* name : kFrameworkClasses) UnregisterClassW(name, module);

@@ -8,67 +8,6 @@
 
 namespace palisade {
 
-namespace {
-
-// Menus inside menus are followed this deep; a menu that contains itself stops there.
-constexpr int kMaxMenuDepth = 8;
-constexpr long kSeparatorType = 8, kMenuType = 7;
-
-std::wstring Caption(Tool& t) {
-    const std::wstring& name = t.Look().name;
-    return name.empty() ? t.Def().id : name;
-}
-
-HMENU BuildMenu(Tool& menuTool, std::vector<Tool*>& commands, int depth) {
-    HMENU menu = CreatePopupMenu();
-    if (!menu || !menuTool.Def().menu) return menu;
-    for (const ComPtr<Tool>& item : menuTool.Def().menu->Tools().Items()) {
-        ToolDefinition& def = item->Def();
-        if (!def.visible) continue;
-        if (def.type == kSeparatorType) {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        UINT flags = MF_STRING | (def.enabled ? 0 : MF_GRAYED) | (def.state ? MF_CHECKED : 0);
-        std::wstring text = Caption(*item);
-        if (def.type == kMenuType && depth < kMaxMenuDepth) {
-            HMENU sub = BuildMenu(item->PoolTool(), commands, depth + 1);
-            AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
-        } else {
-            commands.push_back(item.Get());
-            AppendMenuW(menu, flags, commands.size(), text.c_str());
-        }
-    }
-    return menu;
-}
-
-UINT TrackFlags(long align) {
-    UINT flags = TPM_RETURNCMD | TPM_NONOTIFY;
-    flags |= (align & 2) ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON;
-    if (align & 4) flags |= TPM_CENTERALIGN;
-    else if (align & 8) flags |= TPM_RIGHTALIGN;
-    else flags |= TPM_LEFTALIGN;
-    return flags;
-}
-
-} // namespace
-
-Tool* ShowPopupMenu(Control& control, Tool& menuTool, HWND owner, POINT at, long align) {
-    std::vector<Tool*> commands;
-    HMENU menu = BuildMenu(menuTool, commands, 0);
-    if (!menu) bastide::com::ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()));
-    // The menu needs a window of this thread to report to.
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"PlMenu", L"", WS_POPUP, 0, 0, 0, 0, owner, nullptr, Module(),
-                                  nullptr);
-    UINT chosen = window ? TrackPopupMenuEx(menu, TrackFlags(align), at.x, at.y, window, nullptr) : 0;
-    if (window) DestroyWindow(window);
-    DestroyMenu(menu);
-    if (chosen == 0 || chosen > commands.size()) return nullptr;
-    Tool* tool = commands[chosen - 1];
-    tool->Def().recentlyUsed = true;  // personalised menus show recently used tools first
-    return tool;
-}
-
 // ---- Customisation dialog -------------------------------------------------------------
 
 namespace {

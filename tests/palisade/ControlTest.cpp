@@ -444,7 +444,7 @@ TEST_F(ControlTest, PopupMenuChecksItsToolAndTheControlState) {
     V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
     Variant button = Str(L"Button"), unknown = Str(L"Nope"), menu = Str(L"MenuPop");
     EXPECT_EQ(ErrorOf(40007), control->PopupMenu(button.Ptr(), &missing, &missing, &missing));
-    EXPECT_EQ(ErrorOf(40002), control->PopupMenu(unknown.Ptr(), &missing, &missing, &missing));
+    EXPECT_EQ(ErrorOf(40007), control->PopupMenu(unknown.Ptr(), &missing, &missing, &missing));
     control->put_Enabled(VARIANT_FALSE);
     EXPECT_EQ(ErrorOf(40018), control->PopupMenu(menu.Ptr(), &missing, &missing, &missing));
     EXPECT_EQ(L"Can not display a popup menu if form is disabled.", LastErrorText());
@@ -468,19 +468,8 @@ TEST_F(ControlTest, PlaySoundFileReturnsForAMissingFileAndForSilence) {
 // ---- Events ------------------------------------------------------------------------------------------
 
 // A sink that records the events it receives, and can answer OnCustomize.
-class Sink : public ComObject<Sink, IDispatch> {
+class Sink : public DispatchSink<Sink> {
 public:
-    static const QiEntry* Interfaces() {
-        static const QiEntry table[] = {QiEntry::Of<Sink, IDispatch>(IID_IDispatch),
-                                        QiEntry::Of<Sink, IDispatch>(DIID_DPlToolBarsEvents), {}};
-        return table;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         events.push_back(id);
         if (id == 1074 && cancel && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_DISPATCH)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/com/Bstr.h"
+#include "common/com/ComObject.h"
 #include "common/com/ComPtr.h"
 
 #include <windows.h>
@@ -72,6 +73,25 @@ struct CallResult {
 CallResult Call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Variant> args = {});
 CallResult Get(IDispatch* object, const wchar_t* name, std::vector<Variant> args = {});
 CallResult Put(IDispatch* object, const wchar_t* name, Variant value);
+
+// Base of the tests' event sinks: an IDispatch (answering for the control's event
+// interface too) whose only member to write is Invoke.
+template <class Derived>
+class DispatchSink : public bastide::com::ComObject<Derived, IDispatch> {
+public:
+    static const bastide::com::QiEntry* Interfaces() {
+        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<Derived, IDispatch>(IID_IDispatch),
+                                                      bastide::com::QiEntry::Of<Derived, IDispatch>(DIID_DPlToolBarsEvents),
+                                                      {}};
+        return table;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};
 
 Variant Str(const wchar_t* text);
 Variant Long(long value);

@@ -1,5 +1,5 @@
-// The windows the control shows: the About box, the customisation dialog and a
-// popup menu, each answered from inside its own modal loop as a user would.
+// The windows the control shows: the About box and the customisation dialog, each
+// answered from inside its own modal loop as a user would. (Popup menus: PopupMenuTest.)
 
 #include "PalisadeTest.h"
 
@@ -73,19 +73,8 @@ TEST(Windows, AboutBoxNamesTheControlAndItsVersion) {
 }
 
 // A sink that counts events and lets the dialog open.
-class Recorder : public bastide::com::ComObject<Recorder, IDispatch> {
+class Recorder : public DispatchSink<Recorder> {
 public:
-    static const bastide::com::QiEntry* Interfaces() {
-        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<Recorder, IDispatch>(IID_IDispatch),
-                                                      {}};
-        return table;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         events.push_back(id);
         if (id == 1071 && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_DISPATCH) {  // ToolClick
@@ -125,39 +114,6 @@ TEST(Windows, TheCustomizeDialogShowsAndHidesToolbars) {
     VARIANT_BOOL visible = VARIANT_TRUE;
     first->get_Visible(&visible);
     EXPECT_EQ(VARIANT_FALSE, visible);
-}
-
-// Chooses the second item of the menu that is open, from inside its modal loop.
-void CALLBACK ChooseSecondItem(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    HWND target = menu ? menu : GetFocus();
-    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
-        PostMessageW(target, WM_KEYDOWN, key, 0);
-        PostMessageW(target, WM_KEYUP, key, 0xC0000000);
-    }
-}
-
-TEST(Windows, APopupMenuFiresToolClickWithTheChosenPlacement) {
-    ComPtr<IPlToolBarControlImpl> control = NewControl();
-    ComPtr<IPlToolsCollectionImpl> pool = ToolsOf(control.Get());
-    ComPtr<IPlToolImpl> menu = AddTool(pool.Get(), L"MenuPop", plTypeMenu);
-    ComPtr<IPlToolsCollectionImpl> items = MenuToolsOf(menu.Get());
-    for (const wchar_t* id : {L"ModifRep", L"Editer", L"Prop"}) {
-        AddTool(pool.Get(), id);
-        AddTool(items.Get(), id);
-    }
-    ComPtr<IConnectionPoint> point;
-    ComPtr<Recorder> recorder = Listen(control.Get(), point);
-    SetTimer(nullptr, 0, 50, &ChooseSecondItem);
-    Variant which = Str(L"MenuPop"), x = Long(10), y = Long(10);
-    VARIANT flags = Missing();
-    ASSERT_EQ(S_OK, control->PopupMenu(which.Ptr(), &flags, x.Ptr(), y.Ptr()));
-    EXPECT_EQ(std::vector<DISPID>{1071}, recorder->events) << "ToolClick before PopupMenu returns";
-    EXPECT_EQ(L"Editer", recorder->clicked);
-    VARIANT_BOOL recent = VARIANT_FALSE;
-    ItemOf(pool.Get(), Str(L"Editer").Get())->get_RecentlyUsed(&recent);
-    EXPECT_EQ(VARIANT_TRUE, recent);
 }
 
 } // namespace
