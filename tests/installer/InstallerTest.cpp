@@ -72,6 +72,34 @@ std::wstring FileVersion(const std::wstring& path) {
     return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(info->dwFileVersionMS));
 }
 
+std::wstring CompanyName(const std::wstring& path) {
+    DWORD ignored = 0;
+    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    wchar_t* text = nullptr;
+    UINT size = 0;
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+        !VerQueryValueW(data.data(), L"\\StringFileInfo\\040C04B0\\CompanyName", reinterpret_cast<void**>(&text),
+                        &size))
+        return L"?";
+    return text;
+}
+
+// A configuration of one line, backed up by the program of folder as the task scheduler
+// would start it.
+void ExpectScheduledBackupRuns(const std::wstring& folder, const TempDir& scratch) {
+    MakeDirs(scratch / L"Documents\\Lettres");
+    MakeDirs(scratch / L"Sauvegarde");
+    WriteBytes(scratch / L"Documents\\notes.txt", "liste de courses");
+    WriteBytes(scratch / L"Documents\\Lettres\\Noël.txt", "cher Père Noël");
+    WriteBytes(folder + L"\\Bastide.ini", "[Maison]\r\nSource0=\"" + Utf8(scratch / L"Documents") +
+                                              "\"\r\nDestination0=\"" + Utf8(scratch / L"Sauvegarde") +
+                                              "\"\r\nSelect0=1\r\n");
+    EXPECT_EQ(0, RunProcess(folder + L"\\Bastide.exe", L"/Maison /Auto", folder, 60000));
+    EXPECT_EQ("liste de courses", ReadBytes(scratch / L"Sauvegarde\\Documents\\notes.txt"));
+    EXPECT_EQ("cher Père Noël", ReadBytes(scratch / L"Sauvegarde\\Documents\\Lettres\\Noël.txt"));
+    EXPECT_NE(std::string::npos, ReadBytes(folder + L"\\Bastide.ini").find("LastSave="));
+}
+
 int Install(const std::wstring& arguments) { return RunProcess(SetupProgram(), arguments, L"", 120000); }
 
 // Runs the uninstall command of "Apps and features" as a deployment tool would. The
@@ -112,16 +140,17 @@ TEST_F(Installer, SilentInstallIntoAFolderGivesAProgramThatBacksUp) {
     const std::wstring folder = scratch / L"Logiciels de l'été\\Bastide";
     ASSERT_EQ(0, Install(L"/S /D=" + folder));
 
-    for (const wchar_t* name : ProgramFiles) EXPECT_TRUE(Exists(folder + L"\\" + name)) << Utf8(name);
+    for (const wchar_t* name : ProgramFiles)
+        EXPECT_TRUE(Exists(folder + L"\\" + name)) << Utf8(name);
     EXPECT_EQ(ReadBytes(ExeDirectory() + L"\\Bastide.exe"), ReadBytes(folder + L"\\Bastide.exe"));
     EXPECT_EQ(ReadBytes(ExeDirectory() + L"\\Palisade50.dll"), ReadBytes(folder + L"\\Palisade50.dll"));
     EXPECT_TRUE(Exists(StartMenuShortcut()));
     EXPECT_FALSE(Exists(folder + L"\\Bastide.ini")) << "the program writes its settings itself";
 
-    // The entry of "Apps and features" shows the program's own version.
+    // The entry of "Apps and features" shows the program's own version and publisher.
     EXPECT_EQ(L"Bastide", ReadString(HKEY_CURRENT_USER, UninstallKey, L"DisplayName"));
     EXPECT_EQ(FileVersion(folder + L"\\Bastide.exe"), ReadString(HKEY_CURRENT_USER, UninstallKey, L"DisplayVersion"));
-    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, UninstallKey, L"Publisher").value_or(L"").size() > 0);
+    EXPECT_EQ(CompanyName(folder + L"\\Bastide.exe"), ReadString(HKEY_CURRENT_USER, UninstallKey, L"Publisher"));
     EXPECT_GT(ReadNumber(HKEY_CURRENT_USER, UninstallKey, L"EstimatedSize").value_or(0),
               ReadBytes(folder + L"\\Bastide.exe").size() / 1024);
     EXPECT_EQ(L"\"" + folder + L"\\" + Uninstaller + L"\"",
@@ -129,25 +158,14 @@ TEST_F(Installer, SilentInstallIntoAFolderGivesAProgramThatBacksUp) {
     EXPECT_EQ(folder, ReadString(HKEY_CURRENT_USER, UninstallKey, L"InstallLocation"));
 
     // Run with the rights to, the setup registered the control of this folder.
-    std::optional<std::wstring> server = ReadString(HKEY_CLASSES_ROOT, std::wstring(ControlKey) + L"\\InprocServer32", nullptr);
+    std::optional<std::wstring> server =
+        ReadString(HKEY_CLASSES_ROOT, std::wstring(ControlKey) + L"\\InprocServer32", nullptr);
     ASSERT_TRUE(server);
     EXPECT_EQ(0, _wcsicmp((folder + L"\\Palisade50.dll").c_str(), server->c_str())) << Utf8(*server);
     CLSID clsid;
     EXPECT_EQ(S_OK, CLSIDFromProgID(L"Palisade.PalisadeCtl", &clsid));
 
-    // A configuration of one line, backed up by the installed program as the task
-    // scheduler would start it.
-    MakeDirs(scratch / L"Documents\\Lettres");
-    MakeDirs(scratch / L"Sauvegarde");
-    WriteBytes(scratch / L"Documents\\notes.txt", "liste de courses");
-    WriteBytes(scratch / L"Documents\\Lettres\\Noël.txt", "cher Père Noël");
-    WriteBytes(folder + L"\\Bastide.ini", "[Maison]\r\nSource0=\"" + Utf8(scratch / L"Documents") +
-                                              "\"\r\nDestination0=\"" + Utf8(scratch / L"Sauvegarde") +
-                                              "\"\r\nSelect0=1\r\n");
-    EXPECT_EQ(0, RunProcess(folder + L"\\Bastide.exe", L"/Maison /Auto", folder, 60000));
-    EXPECT_EQ("liste de courses", ReadBytes(scratch / L"Sauvegarde\\Documents\\notes.txt"));
-    EXPECT_EQ("cher Père Noël", ReadBytes(scratch / L"Sauvegarde\\Documents\\Lettres\\Noël.txt"));
-    EXPECT_NE(std::string::npos, ReadBytes(folder + L"\\Bastide.ini").find("LastSave="));
+    ExpectScheduledBackupRuns(folder, scratch);
 }
 
 // An update needs no folder: it goes where the installed version is, replaces the
@@ -185,7 +203,8 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheSettings) {
     SetString(HKEY_LOCAL_MACHINE, RunKey, L"Bastide", L"C:\\Autre\\Bastide.exe");
 
     ASSERT_TRUE(UninstallSilently());
-    for (const wchar_t* name : ProgramFiles) EXPECT_FALSE(Exists(folder + L"\\" + name)) << Utf8(name);
+    for (const wchar_t* name : ProgramFiles)
+        EXPECT_FALSE(Exists(folder + L"\\" + name)) << Utf8(name);
     EXPECT_FALSE(Exists(StartMenuShortcut()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ControlKey));
@@ -213,9 +232,10 @@ TEST_F(Installer, NeitherSetupNorUninstallTouchesARunningProgram) {
     PROCESS_INFORMATION running{};
     std::wstring exe = folder + L"\\Bastide.exe";
     std::wstring line = L"\"" + exe + L"\"";
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                               &startup, &running));
-    for (int waited = 0; waited < 200 && !FindWindowW(L"BastideBstF1", nullptr); ++waited) Sleep(100);
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                               &running));
+    for (int waited = 0; waited < 200 && !FindWindowW(L"BastideBstF1", nullptr); ++waited)
+        Sleep(100);
     ASSERT_NE(nullptr, FindWindowW(L"BastideBstF1", nullptr));
 
     WriteBytes(folder + L"\\Palisade50.dll", "ancienne");
@@ -225,6 +245,8 @@ TEST_F(Installer, NeitherSetupNorUninstallTouchesARunningProgram) {
     EXPECT_EQ(2, RunProcess(folder + L"\\" + Uninstaller, L"/S _?=" + folder, L"", 60000));
     EXPECT_EQ(program, ReadBytes(folder + L"\\Bastide.exe"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, UninstallKey));
+    // The uninstall at tear-down needs a library it can load to unregister.
+    CopyFileW((ExeDirectory() + L"\\Palisade50.dll").c_str(), (folder + L"\\Palisade50.dll").c_str(), FALSE);
 
     PostMessageW(FindWindowW(L"BastideBstF1", nullptr), WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running.hProcess, 20000));
@@ -233,3 +255,18 @@ TEST_F(Installer, NeitherSetupNorUninstallTouchesARunningProgram) {
 }
 
 }  // namespace
+
+// The zip unpacked by CTest (portable_unpack) beside the build's programs.
+TEST(Portable, RunsWhereItIsUnpackedWithoutInstallation) {
+    const std::wstring folder = ExeDirectory() + L"\\..\\installer\\unpacked\\Bastide-" BASTIDE_VERSION_TEXT;
+    EXPECT_EQ(ReadBytes(ExeDirectory() + L"\\Bastide.exe"), ReadBytes(folder + L"\\Bastide.exe"));
+    EXPECT_EQ(ReadBytes(ExeDirectory() + L"\\Palisade50.dll"), ReadBytes(folder + L"\\Palisade50.dll"));
+    std::string readme = ReadBytes(folder + L"\\LISEZMOI.txt");
+    EXPECT_EQ(0u, readme.find("\xEF\xBB\xBF")) << "marked UTF-8, for the Notepad of older Windows";
+    EXPECT_NE(std::string::npos, readme.find("Bastide.exe /<configuration> /Auto"));
+    ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ControlKey)) << "the control is not registered";
+
+    TempDir scratch;
+    ExpectScheduledBackupRuns(folder, scratch);
+    DeleteFileW((folder + L"\\Bastide.ini").c_str());
+}
