@@ -60,28 +60,38 @@ std::wstring KnownFolder(int csidl) {
 std::wstring StartMenuShortcut() { return KnownFolder(CSIDL_PROGRAMS) + L"\\Bastide.lnk"; }
 std::wstring DefaultFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Bastide"; }
 
+// A block of a program's version resource ("\\" is the fixed part), or null.
+class VersionResource {
+public:
+    explicit VersionResource(const std::wstring& path) {
+        DWORD ignored = 0;
+        data_.resize(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        if (!data_.empty() && !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data_.size()), data_.data()))
+            data_.clear();
+    }
+    const void* Block(const wchar_t* name) const {
+        void* block = nullptr;
+        UINT size = 0;
+        if (data_.empty() || !VerQueryValueW(data_.data(), name, &block, &size)) return nullptr;
+        return block;
+    }
+
+private:
+    std::vector<char> data_;
+};
+
 // "major.minor" of a program's version resource.
 std::wstring FileVersion(const std::wstring& path) {
-    DWORD ignored = 0;
-    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT size = 0;
-    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
-        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &size))
-        return L"?";
+    VersionResource resource(path);
+    auto info = static_cast<const VS_FIXEDFILEINFO*>(resource.Block(L"\\"));
+    if (!info) return L"?";
     return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(info->dwFileVersionMS));
 }
 
 std::wstring CompanyName(const std::wstring& path) {
-    DWORD ignored = 0;
-    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
-    wchar_t* text = nullptr;
-    UINT size = 0;
-    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
-        !VerQueryValueW(data.data(), L"\\StringFileInfo\\040C04B0\\CompanyName", reinterpret_cast<void**>(&text),
-                        &size))
-        return L"?";
-    return text;
+    VersionResource resource(path);
+    auto text = static_cast<const wchar_t*>(resource.Block(L"\\StringFileInfo\\040C04B0\\CompanyName"));
+    return text ? text : L"?";
 }
 
 // A configuration of one line, backed up by the program of folder as the task scheduler
