@@ -59,6 +59,8 @@ std::wstring KnownFolder(int csidl) {
 
 std::wstring StartMenuShortcut() { return KnownFolder(CSIDL_PROGRAMS) + L"\\Bastide.lnk"; }
 std::wstring DefaultFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Bastide"; }
+std::wstring CommonStartMenuShortcut() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Bastide.lnk"; }
+std::wstring MachineFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Bastide"; }
 
 // A block of a program's version resource ("\\" is the fixed part), or null.
 class VersionResource {
@@ -115,8 +117,8 @@ int Install(const std::wstring& arguments) { return RunProcess(SetupProgram(), a
 // Runs the uninstall command of "Apps and features" as a deployment tool would. The
 // uninstaller hands over to a copy of itself in the temporary folder (so that it can
 // delete its own file) and returns at once; the entry goes last, when all is done.
-bool UninstallSilently() {
-    std::optional<std::wstring> command = ReadString(HKEY_CURRENT_USER, UninstallKey, L"QuietUninstallString");
+bool UninstallSilently(HKEY root = HKEY_CURRENT_USER) {
+    std::optional<std::wstring> command = ReadString(root, UninstallKey, L"QuietUninstallString");
     if (!command || command->size() < 2 || (*command)[0] != L'"') return false;
     size_t close = command->find(L'"', 1);
     std::wstring exe = command->substr(1, close - 1);
@@ -124,7 +126,7 @@ bool UninstallSilently() {
     if (!arguments.empty() && arguments[0] == L' ') arguments.erase(0, 1);
     if (RunProcess(exe, arguments, L"", 60000) != 0) return false;
     for (int waited = 0; waited < 600; ++waited) {
-        if (!KeyExists(HKEY_CURRENT_USER, UninstallKey)) return true;
+        if (!KeyExists(root, UninstallKey)) return true;
         Sleep(100);
     }
     return false;
@@ -135,13 +137,18 @@ protected:
     // Starts from a machine without Bastide, whatever an interrupted run left.
     void SetUp() override {
         ASSERT_TRUE(Exists(SetupProgram())) << Utf8(SetupProgram());
-        if (KeyExists(HKEY_CURRENT_USER, UninstallKey)) UninstallSilently();
-        RegDeleteKeyW(HKEY_CURRENT_USER, UninstallKey);
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            if (KeyExists(root, UninstallKey)) UninstallSilently(root);
+            RegDeleteKeyW(root, UninstallKey);
+        }
         RemoveTree(DefaultFolder());
+        RemoveTree(MachineFolder());
         DeleteFileW(StartMenuShortcut().c_str());
+        DeleteFileW(CommonStartMenuShortcut().c_str());
     }
     void TearDown() override {
-        if (KeyExists(HKEY_CURRENT_USER, UninstallKey)) UninstallSilently();
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            if (KeyExists(root, UninstallKey)) UninstallSilently(root);
     }
     TempDir scratch;
 };
@@ -227,6 +234,24 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheSettings) {
     EXPECT_EQ(settings, ReadBytes(folder + L"\\Bastide.ini"));
     EXPECT_EQ("journal", ReadBytes(folder + L"\\R_Bureau.err"));
     EXPECT_EQ("RIFF", ReadBytes(folder + L"\\OkFanfare.wav"));
+}
+
+// An administrator deploying for every user of the machine: Program Files, the shortcut
+// of every user's Start menu, the machine's entry; the uninstaller finds its mode alone.
+TEST_F(Installer, ForEveryUserTheProgramAndItsEntryAreTheMachines) {
+    ASSERT_EQ(0, Install(L"/S /ALLUSERS"));
+    const std::wstring folder = MachineFolder();
+    for (const wchar_t* name : ProgramFiles)
+        EXPECT_TRUE(Exists(folder + L"\\" + name)) << Utf8(name);
+    EXPECT_TRUE(Exists(CommonStartMenuShortcut()));
+    EXPECT_FALSE(Exists(StartMenuShortcut()));
+    EXPECT_EQ(folder, ReadString(HKEY_LOCAL_MACHINE, UninstallKey, L"InstallLocation"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallKey));
+
+    ASSERT_TRUE(UninstallSilently(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(Exists(folder)) << "nothing of the user's was in it";
+    EXPECT_FALSE(Exists(CommonStartMenuShortcut()));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ControlKey));
 }
 
 // Files of a running program cannot be replaced or removed: the setup and the
