@@ -40,6 +40,7 @@ OutFile "${BASTIDE_OUTFILE}"
 BrandingText "Bastide ${BASTIDE_VERSION}"
 ShowInstDetails hide
 ShowUninstDetails hide
+SpaceTexts none
 
 Var IsAdmin          ; 1 when the setup runs with administrator rights
 Var Mode             ; "user" or "machine"
@@ -64,7 +65,7 @@ Page custom ModePage ModePageLeave
 !define MUI_FINISHPAGE_RUN_TEXT "Lancer Bastide"
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCOMPONENTSPAGE_TEXT_TOP "Bastide va être retiré de cet ordinateur. Vos réglages (Bastide.ini) et les journaux d'erreurs restent dans le dossier du programme, sauf si vous cochez leur suppression."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Bastide va être retiré de cet ordinateur. Vos réglages (Bastide.ini) et les journaux d'erreurs restent dans le dossier du programme, sauf si vous cochez leur suppression."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -288,7 +289,7 @@ Section "un.Bastide" UnSecProgram
     Delete "$INSTDIR\${UNINSTALLER}"
 SectionEnd
 
-Section /o "un.Réglages et journaux d'erreurs" UnSecSettings
+Section /o "un.Réglages et journaux" UnSecSettings
     Delete "$INSTDIR\Bastide.ini"
     Delete "$INSTDIR\*.err"
 SectionEnd
