@@ -242,6 +242,15 @@ Function un.onInit
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
         ${If} $IsAdmin != 1
+            ; "Apps and features" starts the uninstaller without elevation, even for an
+            ; administrator: ask Windows for the rights by starting it again.
+            ${IfNot} ${Silent}
+                ClearErrors
+                ExecShell "runas" "$INSTDIR\${UNINSTALLER}"
+                ${IfNot} ${Errors}
+                    Quit
+                ${EndIf}
+            ${EndIf}
             MessageBox MB_OK|MB_ICONSTOP "Bastide est installé pour tous les utilisateurs : seul un administrateur peut le désinstaller." /SD IDOK
             SetErrorLevel 2
             Quit
