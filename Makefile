@@ -1,14 +1,18 @@
 # make run  : installs what is missing, builds, starts Bastide (ARGS='/Bureau /Auto' passes arguments)
 # make test : installs what is missing, builds, runs every test under Wine
+# make dist : builds build/dist/Bastide-<version>-setup.exe and Bastide-<version>-portable.zip
 BUILD_DIR := build
 ARGS ?=
 
-.PHONY: run test build deps
+.PHONY: run test build deps dist
 run: build
 	scripts/run.sh $(ARGS)
 
 test: build
 	scripts/test.sh
+
+dist: build
+	cmake --build $(BUILD_DIR) --target dist
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release

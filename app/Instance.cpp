@@ -14,7 +14,7 @@ const wchar_t* const AlreadyRunningText = L"LE PROGRAMME EST DEJA EN MEMOIRE !\r
 bool AnotherInstanceRunning() {
     static const bool another = [] {
         // Held (never closed) for the life of the process; the system frees it at exit.
-        HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Bastide.Instance.{5B0E2C1A-7A43-4F5E-9C1B-BA57DE000001}");
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, BASTIDE_INSTANCE_MUTEX);
         return mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
     }();
     return another;

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 libwine-dev
-          fonts-wine xvfb x11-apps x11-utils xdotool imagemagick cmake make locales googletest)
+          fonts-wine xvfb x11-apps x11-utils xdotool imagemagick cmake make locales googletest nsis)
 
 missing=()
 for p in "${packages[@]}"; do
