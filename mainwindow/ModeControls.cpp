@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "dialogs/BstF3.h"
 #include "dialogs/VisuErrFrm.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/ToolTips.h"
@@ -28,6 +29,9 @@ void BstF1::OnCmdClick(int i) {
         case 1:
             OnStartClick();
             break;
+        case 3:
+            ApplyConfigChoice(ChooseConfiguration(hwnd_));
+            break;
         case 4:
             CompareReverse = !CompareReverse;
             ResetComparisonPanel();
@@ -43,8 +47,7 @@ void BstF1::OnCmdClick(int i) {
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
-            // open windows of their own.
+            // 2 (about), 7 (all destinations) and 8 (task scheduler) open windows of their own.
             break;
     }
 }
