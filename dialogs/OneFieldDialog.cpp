@@ -1,5 +1,7 @@
 #include "dialogs/OneFieldDialog.h"
 
+std::wstring EditBuffer;
+
 namespace {
 
 // Geometry in twips. The box is wide enough for a usual path to show whole.

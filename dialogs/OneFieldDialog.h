@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The text that the options dialog and the line menu carry to and from BstF4 and BstF5:
+// they set it from what AskNewConfigurationName and EditPath return.
+extern std::wstring EditBuffer;
+
 class OneFieldDialog : public DialogResult<std::wstring> {
 public:
     HWND Label() const { return label_; }
