@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "dialogs/BstF4.h"
 #include "engine/ErrorLog.h"
 #include "mainwindow/Pictures.h"
 #include "res/resource.h"
@@ -74,14 +75,11 @@ bool SameFileName(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// The new-name dialog is not part of this build yet: no name is given.
-std::wstring NoNewName(HWND) { return L""; }
-
 }  // namespace
 
 bool BstF3::Load(HWND owner, const std::wstring& directory) {
     directory_ = directory;
-    if (!askNewName) askNewName = NoNewName;
+    if (!askNewName) askNewName = AskNewConfigurationName;
     if (!CreateDialogForm(owner, Caption, FormWidth, FormHeight)) return false;
     CreateControls();
     value_.PendingMaxLineIndex = MaxLineIndex;
@@ -274,8 +272,8 @@ void BstF3::OnCmdClick(int i) {
             End(Cancelled);
             break;
         case 2: {
-            std::wstring name = askNewName(hwnd_);
-            if (!name.empty()) AddConfig(name);
+            EditBuffer = askNewName(hwnd_);
+            if (!EditBuffer.empty()) AddConfig(EditBuffer);
             break;
         }
         case 3:
