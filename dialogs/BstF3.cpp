@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int FormWidth = 9780;
+constexpr int FormWidth = 9840;
 constexpr int FormHeight = 5700;
 
 constexpr int IdListe = 100;
