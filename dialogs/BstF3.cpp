@@ -204,9 +204,7 @@ std::wstring BstF3::SelectedConfigName() const {
 void BstF3::AddConfig(const std::wstring& name) {
     LRESULT count = SendMessageW(liste_, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::wstring item(static_cast<size_t>(SendMessageW(liste_, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)), L'\0');
-        SendMessageW(liste_, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-        if (item.compare(0, name.size(), name) == 0) {
+        if (ListItemText(liste_, static_cast<int>(i)).compare(0, name.size(), name) == 0) {
             Message(L"Cette configuration existe déjà !", MB_OK | MB_ICONINFORMATION);
             return;
         }

@@ -9,7 +9,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <vector>
 
 namespace {
 
@@ -133,13 +132,7 @@ int BstF6::SelectedMode() const {
 
 int BstF6::EntryCount() const { return static_cast<int>(SendMessageW(liste_, LB_GETCOUNT, 0, 0)); }
 
-std::wstring BstF6::Entry(int index) const {
-    LRESULT length = SendMessageW(liste_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length <= 0) return L"";
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT got = SendMessageW(liste_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    return got > 0 ? std::wstring(text.data(), static_cast<size_t>(got)) : L"";
-}
+std::wstring BstF6::Entry(int index) const { return ListItemText(liste_, index); }
 
 void BstF6::Message(const std::wstring& text, UINT flags) const { Ui().ShowMessage(hwnd_, text, Caption, flags); }
 
