@@ -40,26 +40,18 @@ protected:
         LoadGeneralSettings(dir.Path(), L"");
         ASSERT_TRUE(dialog.Load(nullptr, dir.Path()));
     }
-    std::vector<std::wstring> Items() const {
-        std::vector<std::wstring> items;
-        int count = static_cast<int>(SendMessageW(dialog.Liste(), LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
+    // The entries of the list box (LB_ messages) or combo box (CB_ messages).
+    static std::vector<std::wstring> Entries(HWND control, UINT countMessage, UINT textMessage) {
+        std::vector<std::wstring> entries;
+        for (int i = 0, n = static_cast<int>(SendMessageW(control, countMessage, 0, 0)); i < n; ++i) {
             wchar_t text[256] = {};
-            SendMessageW(dialog.Liste(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
+            SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
         }
-        return items;
+        return entries;
     }
-    std::vector<std::wstring> ComboItems(HWND combo) const {
-        std::vector<std::wstring> items;
-        int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[256] = {};
-            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
-        }
-        return items;
-    }
+    std::vector<std::wstring> Items() const { return Entries(dialog.Liste(), LB_GETCOUNT, LB_GETTEXT); }
+    static std::vector<std::wstring> ComboItems(HWND combo) { return Entries(combo, CB_GETCOUNT, CB_GETLBTEXT); }
     void SelectItem(int i) { SendMessageW(dialog.Liste(), LB_SETCURSEL, i, 0); }
     static void SetBox(HWND box, bool on) { SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
     static bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -77,16 +69,20 @@ private:
     std::wstring savedSounds_[2];
 };
 
-TEST_F(BstF3Test, LineCountGoesFromTheLastLineInUseToTwelve) {
-    Open("[Position]\r\nConfig=Test\r\n[Test]\r\nSource0=\"C:\\Data\"\r\nDestination3=\"E:\\Copies\"\r\n");
+TEST_F(BstF3Test, LineCountGoesFromTheLastLineInUseToTwelveAndIsHandedBack) {
+    Open("[Position]\r\nConfig=Test\r\n[Test]\r\nSource0=\"C:\\Data\"\r\nDestination3=\"E:\\Copies\"\r\n"
+         "[Autre]\r\nModifie=1\r\n");
     EXPECT_EQ((std::vector<std::wstring>{L"4", L"5", L"6", L"7", L"8", L"9", L"10", L"11", L"12"}),
               ComboItems(dialog.RepMaxCb()));
     EXPECT_EQ(L"6", Form::GetText(dialog.RepMaxCb()));
     SendMessageW(dialog.RepMaxCb(), CB_SETCURSEL, 0, 0);
-    dialog.OnCmdClick(0);
+    // A double click on a configuration is an "Ok" that chooses it.
+    SelectItem(1);
+    SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dialog.Liste()), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(dialog.Liste()));
     EXPECT_EQ(nullptr, dialog.Handle());
     EXPECT_EQ(3, dialog.Choice().PendingMaxLineIndex);
-    EXPECT_EQ(L"Test", dialog.Choice().ChosenConfigName);
+    EXPECT_EQ(L"Autre", dialog.Choice().ChosenConfigName);
 }
 
 TEST_F(BstF3Test, NameThatBeginsAnExistingItemIsRefused) {
@@ -159,6 +155,18 @@ TEST_F(BstF3Test, DeletingRemovesTheSectionAndItsLogsOnlyAndNeverTheCurrentOne) 
     EXPECT_EQ(L"Test", dialog.SelectedConfigName());
 }
 
+// Two names that differ only by a character a file name cannot hold share their logs.
+TEST_F(BstF3Test, DeletingKeepsTheLogsAnotherConfigurationShares) {
+    Open("[Position]\r\nConfig=Test\r\n[Test]\r\nModifie=1\r\n[Docs:bureau]\r\nModifie=1\r\n"
+         "[Docs?bureau]\r\nModifie=1\r\n");
+    ASSERT_TRUE(WriteErrorLog(Log(L"Docs:bureau", 0), L"journal\r\n"));
+    SelectItem(1);
+    ui.messageAnswers = {IDOK};
+    dialog.OnCmdClick(3);
+    EXPECT_EQ((std::vector<std::wstring>{L"Test", L"Docs?bureau"}), Items());
+    EXPECT_TRUE(PathExists(Log(L"Docs?bureau", 0)));
+}
+
 // A section that cannot be removed keeps its logs and its item: nothing is half deleted.
 TEST_F(BstF3Test, DeletionThatCannotBeWrittenKeepsEverything) {
     Open("[Position]\r\nConfig=Test\r\n[Test]\r\nModifie=1\r\n[Autre]\r\nModifie=1\r\n");
@@ -218,17 +226,6 @@ TEST_F(BstF3Test, OkStoresChangedOptionsOnlyAndTheSounds) {
               IniText());
     EXPECT_EQ(L"OkBis", SoundNames[0]);
     EXPECT_EQ(L"Erreur", SoundNames[1]);
-}
-
-TEST_F(BstF3Test, DoubleClickOnAConfigurationChoosesIt) {
-    Open("[Position]\r\nConfig=Test\r\n[Test]\r\nModifie=1\r\n[Autre]\r\nModifie=1\r\n");
-    EXPECT_EQ(L"Test", dialog.SelectedConfigName());
-    SelectItem(1);
-    SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dialog.Liste()), LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(dialog.Liste()));
-    EXPECT_EQ(nullptr, dialog.Handle());
-    EXPECT_EQ(L"Autre", dialog.Choice().ChosenConfigName);
-    EXPECT_EQ(5, dialog.Choice().PendingMaxLineIndex);
 }
 
 }  // namespace

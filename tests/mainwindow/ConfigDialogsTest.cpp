@@ -23,34 +23,25 @@ void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
     if (fermer && IsWindowEnabled(fermer)) PostMessageW(fermer, BM_CLICK, 0, 0);
 }
 
-HWND Shown(const wchar_t* className) {
-    HWND window = FindWindowW(className, nullptr);
-    return window && IsWindowVisible(window) ? window : nullptr;
-}
-
-HWND Child(HWND window, const wchar_t* className, const wchar_t* text) {
-    return FindWindowExW(window, nullptr, className, text);
-}
-
-// A click on a button of the dialog of that class, once it shows.
-std::function<bool()> Press(const wchar_t* className, const wchar_t* caption) {
-    return [=] {
-        HWND dialog = Shown(className);
-        if (!dialog) return false;
-        HWND button = Child(dialog, L"Button", caption);
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
-        return true;
-    };
-}
-
+// Once a dialog of that class shows, what the user does in it.
 std::function<bool()> Do(const wchar_t* className, std::function<void(HWND)> action) {
     return [=] {
-        HWND dialog = Shown(className);
-        if (!dialog) return false;
+        HWND dialog = FindWindowW(className, nullptr);
+        if (!dialog || !IsWindowVisible(dialog)) return false;
         action(dialog);
         return true;
     };
 }
+
+// A click on one of its buttons.
+std::function<bool()> Press(const wchar_t* className, const wchar_t* caption) {
+    return Do(className, [caption](HWND dialog) {
+        HWND button = FindWindowExW(dialog, nullptr, L"Button", caption);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    });
+}
+
+HWND Child(HWND window, const wchar_t* className) { return FindWindowExW(window, nullptr, className, nullptr); }
 
 class ConfigDialogsTest : public MainWindowTest {
 protected:
@@ -73,7 +64,7 @@ TEST_F(ConfigDialogsTest, ChosenConfigurationDeletedMeanwhileOpensEmpty) {
     Open("[Position]\r\nConfig=Test\r\n[Test]\r\nSource0=\"C:\\Data\"\r\nDestination0=\"E:\\Copies\"\r\n"
          "[Autre]\r\nSource0=\"C:\\Photos\"\r\n");
     g_steps = {Do(L"BastideBstF3",
-                  [](HWND dialog) { SendMessageW(Child(dialog, L"ListBox", nullptr), LB_SETCURSEL, 1, 0); }),
+                  [](HWND dialog) { SendMessageW(Child(dialog, L"ListBox"), LB_SETCURSEL, 1, 0); }),
                Do(L"BastideBstF3",
                   [this](HWND) {
                       // Another copy of the program deletes it meanwhile.
@@ -96,7 +87,7 @@ TEST_F(ConfigDialogsTest, NewLineCountRebuildsTheRowsAndReloadsTheConfiguration)
     Click(window->Cmd(4));  // the comparison goes the other way
     ASSERT_TRUE(CompareReverse);
     g_steps = {Do(L"BastideBstF3",
-                  [](HWND dialog) { SendMessageW(Child(dialog, L"ComboBox", nullptr), CB_SETCURSEL, 7, 0); }),
+                  [](HWND dialog) { SendMessageW(Child(dialog, L"ComboBox"), CB_SETCURSEL, 7, 0); }),
                Press(L"BastideBstF3", L"&Ok")};
     Click(window->Cmd(3));
     EXPECT_EQ(8, window->RowCount());
