@@ -465,7 +465,7 @@ std::wstring ReadString(const std::wstring& path, const std::wstring& section, c
     return value;
 }
 
-std::wstring ReadKeyList(const std::wstring& path, const std::wstring& section) {
+std::vector<std::wstring> KeyNames(const std::wstring& path, const std::wstring& section) {
     Document doc = Load(path);
     size_t header = FindSection(doc, TrimBlanks(section));
     if (header == NotFound) return {};
@@ -477,7 +477,11 @@ std::wstring ReadKeyList(const std::wstring& path, const std::wstring& section) 
         // reader that stops at the first empty name.
         if (line.kind == LineKind::Entry && line.hasValue && !line.name.empty()) names.push_back(line.name);
     }
-    return JoinNames(names);
+    return names;
+}
+
+std::wstring ReadKeyList(const std::wstring& path, const std::wstring& section) {
+    return JoinNames(KeyNames(path, section));
 }
 
 std::wstring ReadSectionList(const std::wstring& path) {

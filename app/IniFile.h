@@ -43,6 +43,9 @@ std::wstring ReadKeyList(const std::wstring& path, const std::wstring& section);
 // The section-list form: every section name in file order, duplicates included.
 std::wstring ReadSectionList(const std::wstring& path);
 
+// Every key name of section (of its first occurrence), however many there are.
+std::vector<std::wstring> KeyNames(const std::wstring& path, const std::wstring& section);
+
 // Writes key=value in section (its first occurrence); an empty value deletes the key (all
 // its lines in that section); an empty key deletes the section (all its occurrences); an
 // empty section writes nothing. Line breaks in the texts become spaces. Returns false when

@@ -304,6 +304,14 @@ void SetListExtent(HWND window, HWND listBox) {
     SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL)), 0);
 }
 
+std::wstring ListItemText(HWND listBox, int index) {
+    LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return L"";
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT got = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    return got > 0 ? std::wstring(text.data(), static_cast<size_t>(got)) : L"";
+}
+
 // ---- Windows version ----
 
 namespace bastide {

@@ -57,6 +57,8 @@ std::wstring BrowseFolder(HWND owner, bool includeFiles, const std::wstring& tit
 std::wstring CompactPath(HWND window, HWND control, const std::wstring& text, UINT flags);
 // Lets the list box scroll sideways far enough to show its widest entry.
 void SetListExtent(HWND window, HWND listBox);
+// The text of a list box's entry; empty when there is no such entry.
+std::wstring ListItemText(HWND listBox, int index);
 // Named like the system function it wraps, hence its namespace.
 namespace bastide { void InitCommonControls(); }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct ConfigChoice;
+
 // The exit code of an unattended run ("/Auto"), for the task scheduler's history.
 constexpr int ExitClean = 0;       // completed without error
 constexpr int ExitWithErrors = 1;  // completed, with errors
@@ -65,6 +67,8 @@ public:
     void DisplayConfiguration();
     // DisplayConfiguration, then an empty comparison panel.
     void ResetComparisonPanel();
+    // After the configurations dialog: the line count, then the configuration chosen there.
+    void ApplyConfigChoice(const ConfigChoice& choice);
     void ShowConfigName();
     // After a change of line i's sides: a line with an empty side cannot be selected.
     void UpdateLineCheck(int i);

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "dialogs/BstF6.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/Layout.h"
 #include "mainwindow/PathLabel.h"
@@ -217,5 +218,5 @@ void BstF1::OnCmdExClick(int n) {
                          MB_OK | MB_ICONINFORMATION);
         return;
     }
-    // The excluded-directories dialog opens here once it exists.
+    EditExclusions(hwnd_, AddBackslash(Config.Sources[n]), n);
 }

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
+#include "dialogs/BstF3.h"
 #include "dialogs/VisuErrFrm.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/ToolTips.h"
@@ -28,6 +29,9 @@ void BstF1::OnCmdClick(int i) {
         case 1:
             OnStartClick();
             break;
+        case 3:
+            ApplyConfigChoice(ChooseConfiguration(hwnd_));
+            break;
         case 4:
             CompareReverse = !CompareReverse;
             ResetComparisonPanel();
@@ -49,7 +53,6 @@ void BstF1::OnCmdClick(int i) {
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 2 (about) and 3 (configurations) open windows of their own.
             break;
     }
 }

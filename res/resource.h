@@ -17,3 +17,6 @@
 #define IDI_RESULT_OK 112
 #define IDI_RESULT_ERROR 113
 #define IDI_RESULT_COUNT 114
+
+// Picture of the sound test buttons of the options dialog.
+#define IDI_SOUND 130
