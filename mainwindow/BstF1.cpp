@@ -3,6 +3,7 @@
 #include "app/Events.h"
 #include "app/Settings.h"
 #include "app/Utils.h"
+#include "dialogs/BstF2.h"
 #include "mainwindow/Layout.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/ToolTips.h"
@@ -240,6 +241,9 @@ void BstF1::OnCommand(int id, int code, HWND control) {
             break;
         case ids::PrmToRunTxt:
             if (code == EN_KILLFOCUS) OnPrmToRunLostFocus();
+            break;
+        case ids::ConfigLbl + 1:
+            if (code == STN_CLICKED && EditDescription(hwnd_)) ShowConfigName();
             break;
     }
 }

@@ -1,6 +1,7 @@
 // The mode tabs, the command buttons, the lock, the two copy options and the program
 // run after a backup.
 #include "app/Settings.h"
+#include "app/frmAbout.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
 #include "dialogs/VisuErrFrm.h"
@@ -28,6 +29,9 @@ void BstF1::OnCmdClick(int i) {
         case 1:
             OnStartClick();
             break;
+        case 2:
+            ShowAboutBox(hwnd_);
+            break;
         case 4:
             CompareReverse = !CompareReverse;
             ResetComparisonPanel();
@@ -43,7 +47,7 @@ void BstF1::OnCmdClick(int i) {
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
+            // 3 (configurations), 7 (all destinations) and 8 (task scheduler)
             // open windows of their own.
             break;
     }

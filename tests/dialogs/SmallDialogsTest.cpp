@@ -11,37 +11,19 @@
 #include "dialogs/BstF5.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WhenShown.h"
 
 namespace {
-
-// What the user does once the dialog of a window class is on the screen.
-const wchar_t* g_class = nullptr;
-std::function<void(HWND)> g_user;
-
-void CALLBACK ActWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowW(g_class, nullptr);
-    if (!dialog || !IsWindowVisible(dialog)) return;
-    KillTimer(nullptr, timer);
-    g_user(dialog);
-}
-
-void WhenShown(const wchar_t* windowClass, std::function<void(HWND)> user) {
-    g_class = windowClass;
-    g_user = std::move(user);
-    SetTimer(nullptr, 0, 20, ActWhenShown);
-}
 
 HWND Child(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 constexpr int IdTxt = 101;
 constexpr int IdClear = 102;
 
-void Click(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
 // Types text into the box and confirms.
 std::function<void(HWND)> TypeAndConfirm(const std::wstring& text) {
     return [text](HWND dialog) {
         SetWindowTextW(Child(dialog, IdTxt), text.c_str());
-        Click(dialog, IDOK);
+        ClickId(dialog, IDOK);
     };
 }
 
@@ -90,7 +72,7 @@ TEST(SmallDialogsTest, NewConfigurationCancelledGivesNoName) {
     ScopedUi ui;
     WhenShown(L"BastideBstF4", [](HWND dialog) {
         SetWindowTextW(Child(dialog, IdTxt), L"Maison");
-        Click(dialog, IDCANCEL);
+        ClickId(dialog, IDCANCEL);
     });
     EXPECT_EQ(L"", AskNewConfigurationName(nullptr));
     EXPECT_TRUE(ui.messages.empty());
@@ -108,18 +90,18 @@ TEST(SmallDialogsTest, PathEditShowsTheSideAndGivesTheTrimmedTextOrTheCancelMark
         {"confirmed", L"1C:\\Données", L"Répertoire source", L"C:\\Données", TypeAndConfirm(L"  D:\\Mes photos  "),
          L"D:\\Mes photos"},
         {"left as it was", L"2E:\\Copie", L"Répertoire destination", L"E:\\Copie",
-         [](HWND dialog) { Click(dialog, IDOK); }, L"E:\\Copie"},
+         [](HWND dialog) { ClickId(dialog, IDOK); }, L"E:\\Copie"},
         {"cancelled", L"2E:\\Copie", L"Répertoire destination", L"E:\\Copie",
          [](HWND dialog) {
              SetWindowTextW(Child(dialog, IdTxt), L"F:\\");
-             Click(dialog, IDCANCEL);
+             ClickId(dialog, IDCANCEL);
          },
          L"@"},
         {"emptied by its button", L"1C:\\Données", L"Répertoire source", L"C:\\Données",
          [](HWND dialog) {
              SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IdClear, BN_CLICKED), 0);
              EXPECT_EQ(Child(dialog, IdTxt), GetFocus());
-             Click(dialog, IDOK);
+             ClickId(dialog, IDOK);
          },
          L""},
     };
