@@ -15,14 +15,14 @@ constexpr wchar_t RunValueName[] = L"Bastide";
 
 // Geometry in twips.
 constexpr int FormWidth = 6840;
-constexpr int FormHeight = 4860;
+constexpr int FormHeight = 5280;
 constexpr int Margin = 240;
 constexpr int IconSize = 480;
 constexpr int TextLeft = 960;
 constexpr int LineHeight = 255;
 constexpr int CadreTop = 1380;
-constexpr int CadreHeight = 1560;
-constexpr int WarningHeight = 510;
+constexpr int CadreHeight = 1980;
+constexpr int WarningHeight = 720;  // three lines
 constexpr int CheckHeight = 285;
 constexpr int ButtonWidth = 1215;
 constexpr int ButtonHeight = 375;
@@ -104,9 +104,9 @@ bool frmAbout::Load(HWND owner, const std::wstring& programPath) {
          L"responsabilité.",
          label, Margin + 120, CadreTop + 300, innerWidth - 240, WarningHeight, -1},
         {L"STATIC",
-         L"Vérifiez de temps en temps que vos copies de sauvegarde sont complètes et se relisent : c'est la "
-         L"seule preuve qu'elles protègent vos fichiers.",
-         label, Margin + 120, CadreTop + 300 + WarningHeight + 120, innerWidth - 240, WarningHeight, -1},
+         L"Vérifiez de temps en temps que vos copies de sauvegarde se relisent : elles seules protègent vos "
+         L"fichiers.",
+         label, Margin + 120, CadreTop + 300 + WarningHeight + 60, innerWidth - 240, WarningHeight, -1},
         {L"BUTTON", L"&Lancement automatique au démarrage de Windows", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
          Margin, CadreTop + CadreHeight + 180, innerWidth, CheckHeight, IdAutoCheck},
         {L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, width - Margin - ButtonWidth,

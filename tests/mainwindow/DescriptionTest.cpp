@@ -1,5 +1,6 @@
-// The description of the configuration, edited from a click on its name: what the label
-// shows afterwards and what the settings file keeps.
+// The description of the configuration, edited from a click on its name, and the About
+// box opened from its button: what the window shows afterwards and what the settings
+// file keeps.
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/WhenShown.h"
 
@@ -60,6 +61,23 @@ TEST_F(DescriptionTest, CancelledStoresNothing) {
     });
     EXPECT_EQ(before, IniText());
     EXPECT_EQ(L"Maison (Poste du salon)", Text(window->ConfigLbl(1)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AboutButtonOpensTheAboutBox) {
+    Open(MaisonIni);
+    std::string before = IniText();
+    bool shown = false;
+    WhenShown(L"BastideFrmAbout", [&](HWND box) {
+        shown = true;
+        ClickId(box, IDOK);
+    });
+    Click(window->Cmd(2));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(before, IniText());
 }
 
 }  // namespace
