@@ -47,7 +47,7 @@ void BstF1::OnCmdClick(int i) {
             ShowErrorViewer(hwnd_, CurrentConfigName, RunMode);
             break;
         default:
-            // 3 (configurations), 7 (all destinations) and 8 (task scheduler)
+            // 2 (about), 3 (configurations), 7 (all destinations) and 8 (task scheduler)
             // open windows of their own.
             break;
     }
