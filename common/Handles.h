@@ -75,6 +75,11 @@ struct GdiTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle handle) { DeleteObject(handle); }
 };
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { DestroyIcon(handle); }
+};
 struct MemoryDcTraits {
     using Handle = HDC;
     static Handle Invalid() { return nullptr; }
@@ -88,6 +93,7 @@ using Key = Unique<KeyTraits>;
 using Module = Unique<ModuleTraits>;
 using GdiObject = Unique<GdiTraits>;
 using MemoryDc = Unique<MemoryDcTraits>;
+using Icon = Unique<IconTraits>;
 
 // A window's device context (GetDC), released to its window.
 class WindowDc {

@@ -3,6 +3,7 @@
 #include "app/Events.h"
 #include "app/Settings.h"
 #include "app/Utils.h"
+#include "dialogs/BstF2.h"
 #include "mainwindow/Layout.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/ToolTips.h"
@@ -246,6 +247,9 @@ void BstF1::OnCommand(int id, int code, HWND control) {
             break;
         case ids::AutoHr:
             if (code == EN_CHANGE) OnAutoHrChange();
+            break;
+        case ids::ConfigLbl + 1:
+            if (code == STN_CLICKED && EditDescription(hwnd_)) ShowConfigName();
             break;
     }
 }

@@ -1,6 +1,7 @@
 // The mode tabs, the command buttons, the lock, the two copy options and the program
 // run after a backup.
 #include "app/Settings.h"
+#include "app/frmAbout.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
 #include "dialogs/BstF3.h"
@@ -28,6 +29,9 @@ void BstF1::OnCmdClick(int i) {
             break;
         case 1:
             OnStartClick();
+            break;
+        case 2:
+            ShowAboutBox(hwnd_);
             break;
         case 3:
             ApplyConfigChoice(ChooseConfiguration(hwnd_));
