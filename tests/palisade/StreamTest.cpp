@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace palisade::test {
 namespace {
@@ -479,6 +480,54 @@ TEST(Stream, AStorageKeepsTheStreamAsContents) {
     ComPtr<IPlToolBarControlImpl> loaded = NewControl();
     ASSERT_EQ(S_OK, Query<IPersistStorage>(loaded.Get(), IID_IPersistStorage)->Load(storage.Get()));
     EXPECT_TRUE(SavedBytes(loaded.Get()) == MainStream());
+}
+
+// A property bag as a container keeps one: values by name.
+class Bag : public bastide::com::ComObject<Bag, IPropertyBag> {
+public:
+    static const bastide::com::QiEntry* Interfaces() {
+        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<Bag, IPropertyBag>(IID_IPropertyBag),
+                                                      {}};
+        return table;
+    }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        auto it = values.find(name);
+        if (it == values.end()) return E_INVALIDARG;
+        return VariantCopy(value, it->second.Ptr());
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
+        values[name] = Variant(*value);
+        return S_OK;
+    }
+    std::map<std::wstring, Variant> values;
+};
+
+TEST(Stream, APropertyBagKeepsTheWholeControl) {
+    ComPtr<Bag> bag = bastide::com::MakeObject<Bag>();
+    ComPtr<IPlToolBarControlImpl> source = FullControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(source.Get(), IID_IPersistPropertyBag)->Save(bag.Get(), TRUE, TRUE));
+    EXPECT_EQ(VT_I4, bag->values[L"_ExtentX"].Type());
+    EXPECT_EQ(0x00050000, V_I4(bag->values[L"_Version"].Ptr()));
+    EXPECT_EQ(9, V_I4(bag->values[L"ToolsCount"].Ptr()));
+    EXPECT_EQ(plAnimationFadeIn, V_I4(bag->values[L"MenuAnimations"].Ptr()));
+    ComPtr<IPlToolBarControlImpl> target = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(target.Get(), IID_IPersistPropertyBag)->Load(bag.Get(), nullptr));
+    EXPECT_TRUE(SavedBytes(target.Get()) == SavedBytes(source.Get()));
+
+    // A bag without extent or version gives a new control's size and the current layout.
+    ComPtr<Bag> sparse = bastide::com::MakeObject<Bag>();
+    sparse->values[L"ToolTipDelay"] = Long(900);
+    ComPtr<IPlToolBarControlImpl> fresh = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(fresh.Get(), IID_IPersistPropertyBag)->Load(sparse.Get(), nullptr));
+    short delay = 0;
+    fresh->get_ToolTipDelay(&delay);
+    EXPECT_EQ(900, delay);
+    SIZEL extent = {};
+    Query<IOleObject>(fresh.Get(), IID_IOleObject)->GetExtent(DVASPECT_CONTENT, &extent);
+    HDC screen = GetDC(nullptr);
+    EXPECT_NEAR(100, MulDiv(extent.cx, GetDeviceCaps(screen, LOGPIXELSX), 2540), 1);
+    EXPECT_NEAR(50, MulDiv(extent.cy, GetDeviceCaps(screen, LOGPIXELSY), 2540), 1);
+    ReleaseDC(nullptr, screen);
 }
 
 std::wstring TempFile(const wchar_t* name) {
