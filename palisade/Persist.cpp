@@ -857,6 +857,34 @@ void Persistence::SaveLayout(Control& control, const std::wstring& path) {
     WriteFileBytes(path, format::WriteLayout(layout));
 }
 
+// ---- Byte arrays ----------------------------------------------------------------------------------
+
+Variant Persistence::BytesVariant(const Bytes& bytes) {
+    Variant v;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (!array) throw bastide::com::ComError(E_OUTOFMEMORY);
+    void* data = nullptr;
+    SafeArrayAccessData(array, &data);
+    std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(data));
+    SafeArrayUnaccessData(array);
+    V_VT(v.Ptr()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(v.Ptr()) = array;
+    return v;
+}
+
+// Raises 380 for anything but a one-dimensional array of bytes.
+Bytes Persistence::BytesIn(const VARIANT* value) {
+    const VARIANT* v = bastide::com::Deref(value);
+    if (!v || V_VT(v) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v) || SafeArrayGetDim(V_ARRAY(v)) != 1)
+        Raise(kInvalidPropertyValue);
+    SAFEARRAY* array = V_ARRAY(v);
+    void* data = nullptr;
+    bastide::com::ThrowIfFailed(SafeArrayAccessData(array, &data));
+    Bytes bytes(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + array->rgsabound[0].cElements);
+    SafeArrayUnaccessData(array);
+    return bytes;
+}
+
 // ---- The persistence interfaces of the control ---------------------------------------------------
 
 HRESULT Control::GetClassID(CLSID* out) {
@@ -967,14 +995,7 @@ T BagNumber(IPropertyBag* bag, const wchar_t* name, IErrorLog* log, T fallback) 
 
 Bytes BagBytes(IPropertyBag* bag, const wchar_t* name, IErrorLog* log) {
     Variant v = BagRead(bag, name, log);
-    if (V_VT(v.Ptr()) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v.Ptr()) || SafeArrayGetDim(V_ARRAY(v.Ptr())) != 1)
-        return {};
-    SAFEARRAY* array = V_ARRAY(v.Ptr());
-    void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) return {};
-    Bytes bytes(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + array->rgsabound[0].cElements);
-    SafeArrayUnaccessData(array);
-    return bytes;
+    return V_VT(v.Ptr()) == (VT_ARRAY | VT_UI1) ? Persistence::BytesIn(v.Ptr()) : Bytes();
 }
 
 // The saved form of an object the bag hands back (a font or a picture).
@@ -991,19 +1012,6 @@ std::optional<Bytes> BagObject(IPropertyBag* bag, const wchar_t* name, IErrorLog
 
 HRESULT BagWrite(IPropertyBag* bag, const wchar_t* name, Variant value) {
     return bag->Write(name, value.Ptr());
-}
-
-Variant BytesVariant(const Bytes& bytes) {
-    Variant v;
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-    if (!array) throw bastide::com::ComError(E_OUTOFMEMORY);
-    void* data = nullptr;
-    SafeArrayAccessData(array, &data);
-    std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(data));
-    SafeArrayUnaccessData(array);
-    V_VT(v.Ptr()) = VT_ARRAY | VT_UI1;
-    V_ARRAY(v.Ptr()) = array;
-    return v;
 }
 
 Variant Bool(bool b) { return Variant::FromBool(b); }
@@ -1084,10 +1092,10 @@ HRESULT Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
             {L"LargeIcons", Bool(c.flags & 128)},
             {L"TagVariant", Variant::FromString(Widen(s.tag))},
             {L"ToolsCount", Variant::FromLong(static_cast<long>(s.tools.size()))},
-            {L"Tools", BytesVariant(format::WriteTools(s.tools, format::kCurrentVersion,
+            {L"Tools", Persistence::BytesVariant(format::WriteTools(s.tools, format::kCurrentVersion,
                                                        {Rgb(Translate(props_.backColor))}))},
             {L"ToolBarsCount", Variant::FromLong(static_cast<long>(s.toolBars.size()))},
-            {L"ToolBars", BytesVariant(format::WriteToolBars(s.toolBars, format::kCurrentVersion))},
+            {L"ToolBars", Persistence::BytesVariant(format::WriteToolBars(s.toolBars, format::kCurrentVersion))},
         };
         for (const auto& [name, value] : values) {
             HRESULT hr = BagWrite(bag, name, value);

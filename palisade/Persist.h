@@ -36,6 +36,10 @@ public:
     static void LoadLayout(Control& control, const std::wstring& path);
     static void SaveLayout(Control& control, const std::wstring& path);
 
+    // Bytes as a VARIANT array of VT_UI1, and back (raising 380 for anything else).
+    static Variant BytesVariant(const format::Bytes& bytes);
+    static format::Bytes BytesIn(const VARIANT* value);
+
 private:
     static format::ToolBar RecordOf(Control& control, ToolBar& bar);
     static bool Apply(Control& control, const format::Stream& stream);

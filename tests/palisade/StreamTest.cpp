@@ -181,6 +181,32 @@ TEST(Stream, TheMainWindowsStreamIsSavedAgainByteForByte) {
     EXPECT_EQ(saved.size(), max.QuadPart);
 }
 
+TEST(Stream, RuntimeLayoutAndFlagBytesAreWrittenBackAsLoaded) {
+    format::Stream model;
+    format::Read(MainStream(), model);
+    format::ToolBar& bar = model.toolBars[0];
+    bar.runtime = {7, 9};
+    bar.layout = {3, -4};
+    bar.layoutEnd = {5, 6};
+    model.tools[0].menu[1].flags = 0x85;
+    model.tools[0].look.flags = 0x03;
+    Bytes bytes = format::Write(model, {0x00F5F5F5});
+    EXPECT_TRUE(SavedBytes(Loaded(bytes).Get()) == bytes);
+}
+
+TEST(Stream, TheContainersDataAfterTheStreamIsLeftToIt) {
+    Bytes bytes = MainStream();
+    const std::uint8_t more[] = {'s', 'u', 'i', 't', 'e'};
+    bytes.insert(bytes.end(), more, more + sizeof more);
+    ComPtr<IStream> stream = StreamOf(bytes);
+    ComPtr<IPlToolBarControlImpl> control = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistStreamInit>(control.Get(), IID_IPersistStreamInit)->Load(stream.Get()));
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER at = {};
+    stream->Seek(zero, STREAM_SEEK_CUR, &at);
+    EXPECT_EQ(MainStream().size(), at.QuadPart);
+}
+
 // ---- Every kind of content ---------------------------------------------------------------------
 
 HBITMAP Bitmap(COLORREF colour) {
