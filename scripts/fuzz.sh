@@ -33,4 +33,12 @@ cd "$OUT"
 nice -n 19 ./stream-fuzzer -max_total_time="$SECONDS_TO_RUN" -max_len=32768 -rss_limit_mb=1024 -timeout=10 \
     -print_final_stats=1 corpus seeds 2>&1 | tee fuzz.log | grep -E '^#[0-9]+ +(DONE|INITED)|stat::|ERROR|SUMMARY' || true
 grep -q 'ERROR: ' fuzz.log && { echo "Plantage trouvé : voir $OUT/fuzz.log et $OUT/crash-*" >&2; exit 1; }
+
+# Lines of the reader reached by the corpus the run grew (source-based coverage).
+cd ..
+clang++ -std=c++20 -O1 -I. -fsanitize=fuzzer -fprofile-instr-generate -fcoverage-mapping \
+    tests/fuzz/StreamFuzzer.cpp "${FORMAT[@]}" -o "$OUT/stream-coverage"
+LLVM_PROFILE_FILE="$OUT/stream.profraw" nice -n 19 "$OUT/stream-coverage" -runs=0 "$OUT/corpus" >/dev/null 2>&1
+llvm-profdata merge -sparse "$OUT/stream.profraw" -o "$OUT/stream.profdata"
+llvm-cov report "$OUT/stream-coverage" -instr-profile="$OUT/stream.profdata" "${FORMAT[@]}" | tee "$OUT/coverage.txt"
 exit 0

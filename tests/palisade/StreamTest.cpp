@@ -444,6 +444,46 @@ TEST(Stream, TheRegressionCorpusLoadsWithoutHarm) {
     EXPECT_LT(0, files);
 }
 
+// ---- Strips of other screen depths ------------------------------------------------------------------
+
+Bytes CorpusFile(const char* name) { return FileBytes(Wide(STREAM_CORPUS_DIR) + L"/" + Wide(name)); }
+
+std::vector<format::Pixels> PicturesOf(const Bytes& bytes) {
+    format::Stream model;
+    format::Read(bytes, model);
+    std::vector<format::Pixels> pictures;
+    for (const format::Tool& t : model.tools)
+        if (t.pictures[format::kPicture]) pictures.push_back(*t.pictures[format::kPicture]);
+    return pictures;
+}
+
+TEST(Stream, StripsWrittenAtOtherScreenDepthsGiveTheSamePictures) {
+    const std::vector<format::Pixels> expected = PicturesOf(MainStream());
+    ASSERT_EQ(7u, expected.size());
+    for (const char* exact : {"strip-8bit-palette.bin", "strip-4bit-palette.bin", "strip-32bit-top-down.bin",
+                              "strip-32bit-v5-masks.bin"})
+        EXPECT_TRUE(PicturesOf(CorpusFile(exact)) == expected) << exact;
+    for (const char* close : {"strip-16bit-555.bin", "strip-16bit-565-masks.bin"}) {
+        std::vector<format::Pixels> got = PicturesOf(CorpusFile(close));
+        ASSERT_EQ(expected.size(), got.size()) << close;
+        for (size_t i = 0; i < got.size(); ++i)
+            for (size_t p = 0; p < got[i].rgb.size(); ++p)
+                for (int shift : {0, 8, 16})
+                    EXPECT_NEAR((expected[i].rgb[p] >> shift) & 255, (got[i].rgb[p] >> shift) & 255, 8) << close;
+    }
+    EXPECT_EQ(7u, PicturesOf(CorpusFile("strip-1bit.bin")).size());
+}
+
+TEST(Stream, ADamagedStripFailsAndTheToolsStayWithoutPictures) {
+    for (const char* damaged : {"strip-table-too-large.bin", "strip-mask-with-gap.bin", "strip-too-narrow.bin"}) {
+        ComPtr<IPlToolBarControlImpl> control = NewControl();
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_DATA), LoadInto(control.Get(), CorpusFile(damaged))) << damaged;
+        ComPtr<IPlToolsCollectionImpl> pool = ToolsOf(control.Get());
+        EXPECT_EQ(8, CountOf(pool.Get())) << damaged;
+        EXPECT_FALSE(HasPicture(ToolNamed(pool.Get(), L"Prop").Get(), &IPlToolImpl::get_Picture)) << damaged;
+    }
+}
+
 // ---- Older layouts ---------------------------------------------------------------------------------
 
 TEST(Stream, EveryOlderLayoutLoadsTheSameMenu) {
