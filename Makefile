@@ -1,10 +1,11 @@
 # make run  : installs what is missing, builds, starts Bastide (ARGS='/Bureau /Auto' passes arguments)
 # make test : installs what is missing, builds, runs every test under Wine
 # make dist : builds build/dist/Bastide-<version>-setup.exe and Bastide-<version>-portable.zip
+# make fuzz : fuzzes the control's stream reader natively for FUZZ_SECONDS (default 600)
 BUILD_DIR := build
 ARGS ?=
 
-.PHONY: run test build deps dist
+.PHONY: run test build deps dist fuzz
 run: build
 	scripts/run.sh $(ARGS)
 
@@ -20,3 +21,6 @@ build: deps
 
 deps:
 	scripts/deps.sh
+
+fuzz:
+	scripts/fuzz.sh

@@ -31,6 +31,9 @@ struct ControlProperties {
     std::array<std::wstring, 62> customizationStrings;
 };
 
+// A new font object of the font a new control starts with.
+ComPtr<IFontDisp> DefaultFont();
+
 class Control : public ComObject<Control, TypeInfoDispatch<IPlToolBarControlImpl>, SupportsErrorInfo<>,
                                  IConnectionPointContainer, IProvideClassInfo2, IOleObject, IOleInPlaceObject,
                                  IOleInPlaceActiveObject, IViewObject2, IOleControl, IPersistStreamInit,
@@ -218,6 +221,7 @@ public:
 
 private:
     friend class PopupHost;  // the popup menus read the siting and fire ToolClick
+    friend class Persistence;  // the persisted stream (Persist.cpp)
     template <class T, class V>
     HRESULT Set(T ControlProperties::*field, V value, DISPID id);
     void ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent, LPCRECT rect);

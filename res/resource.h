@@ -20,3 +20,5 @@
 
 // Picture of the sound test buttons of the options dialog.
 #define IDI_SOUND 130
+// The persisted stream of the main window's toolbar control (built by MakeMenuStream).
+#define IDR_MENU_STREAM 200
