@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/Utils.h"
 #include "common/Guard.h"
+#include "dialogs/BstF5.h"
 #include "mainwindow/BstF1.h"
 #include "mainwindow/ControlHost.h"
 #include "mainwindow/DragDrop.h"
@@ -100,6 +101,8 @@ void LineMenu::OnToolClick(const std::wstring& id) {
         } else {
             window_.CmdSClick(i, id == L"ModifRep" ? 0 : 2);
         }
+    } else if (id == L"Editer") {
+        EditPath();
     } else if (id == L"Prop") {
         ShowProperties();
     } else if (id == L"LigneUp") {
@@ -109,6 +112,16 @@ void LineMenu::OnToolClick(const std::wstring& id) {
     } else if (id == L"DeleteLigne") {
         window_.ResetLine(i);
     }
+}
+
+// The path as text, in the edit dialog; "@" is the dialog's answer for a cancel.
+void LineMenu::EditPath() {
+    HWND label = Label(popupSide_, popupLine_);
+    EditBuffer = (popupSide_ == 0 ? L"1" : L"2") + GetPathLabel(label);
+    EditBuffer = ::EditPath(window_.Handle(), EditBuffer);
+    if (EditBuffer == PathEditCancelled) return;
+    SetPathLabel(window_.Handle(), label, EditBuffer);
+    SaveSide(popupSide_, popupLine_);
 }
 
 void LineMenu::ShowProperties() {

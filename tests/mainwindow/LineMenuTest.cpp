@@ -327,6 +327,57 @@ TEST_F(LineMenuTest, EachToolActsOnTheLabelItWasOpenedOn) {
     }
 }
 
+// Types text into the path edit dialog once it shows, and confirms it.
+std::wstring typedPath;
+std::wstring shownPath, shownCaption;
+void CALLBACK TypeIntoEditDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = FindWindowW(L"BastideBstF5", nullptr);
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    KillTimer(nullptr, id);
+    shownCaption = Form::GetText(dialog);
+    shownPath = Form::GetText(GetDlgItem(dialog, 101));
+    SetWindowTextW(GetDlgItem(dialog, 101), typedPath.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(LineMenuTest, TheEditDialogChangesTheSideUnlessItAnswersTheCancelMark) {
+    struct Case {
+        int side, line;
+        const wchar_t* typed;
+        const wchar_t* caption;
+        const wchar_t* key;
+        const wchar_t* stored;  // null: the file is left as it was
+    };
+    const Case cases[] = {
+        {0, 1, L"  D:\\Photos ", L"Répertoire source", L"Source1", L"D:\\Photos"},
+        {1, 2, L"G:\\Copies\\", L"Répertoire destination", L"Destination2", L"G:\\Copies\\"},
+        {0, 2, L"@", L"Répertoire source", L"Source2", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "side " << c.side << ", line " << c.line);
+        OpenUnlocked();
+        std::string before = IniText();
+        std::wstring previous = GetPathLabel(c.side == 0 ? window->LblS(c.line) : window->LblD(c.line));
+        typedPath = c.typed;
+        shownPath.clear();
+        SetTimer(nullptr, 0, 20, TypeIntoEditDialog);
+        MenuScript menu;
+        menu.keys = Choose(Editer, c.side);
+        RightClick(c.side, c.line, menu);
+        EXPECT_EQ(c.caption, shownCaption);
+        EXPECT_EQ(previous, shownPath);
+        HWND label = c.side == 0 ? window->LblS(c.line) : window->LblD(c.line);
+        if (c.stored) {
+            EXPECT_EQ(c.stored, Setting(c.key));
+            EXPECT_EQ(c.stored, GetPathLabel(label));
+        } else {
+            EXPECT_EQ(before, IniText());
+            EXPECT_EQ(previous, GetPathLabel(label));
+        }
+        CloseWindow();
+    }
+}
+
 // A drag of data over the window, from a source that holds the button down for a few
 // steps, then releases it over the label.
 class HeldButton : public bastide::com::ComObject<HeldButton, IDropSource> {
