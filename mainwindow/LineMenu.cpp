@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -63,17 +64,33 @@ bool LineMenu::EditsAllowed() const { return RunMode != 2 && !window_.Locked(); 
 
 LRESULT CALLBACK LineMenu::LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data) {
-    int button = message == WM_RBUTTONDOWN ? 2 : message == WM_LBUTTONDOWN ? 1 : 0;
-    if (button == 0) return DefSubclassProc(label, message, wParam, lParam);
-    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    ClientToScreen(label, &at);
     auto* menu = reinterpret_cast<LineMenu*>(data);
-    guard::Call<void>("LineMenu::LabelProc",
-                      [&] { menu->OnLabelMouseDown(static_cast<int>(id >> 8), static_cast<int>(id & 0xFF), button, at); });
-    return 0;
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    int side = static_cast<int>(id >> 8), i = static_cast<int>(id & 0xFF);
+    switch (message) {
+        case WM_RBUTTONDOWN:
+        case WM_LBUTTONDOWN:
+            guard::Call<void>("LineMenu::LabelProc", [&] {
+                menu->OnLabelMouseDown(side, i, message == WM_RBUTTONDOWN ? 2 : 1, at);
+            });
+            return 0;
+        case WM_MOUSEMOVE:
+            if ((wParam & MK_LBUTTON) && menu->pressed_ == label) {
+                guard::Call<void>("LineMenu::LabelProc", [&] { menu->OnLabelDragMove(side, i, at); });
+            }
+            break;
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            if (menu->pressed_ == label) {
+                menu->pressed_ = nullptr;
+                if (message == WM_LBUTTONUP) ReleaseCapture();
+            }
+            break;
+    }
+    return DefSubclassProc(label, message, wParam, lParam);
 }
 
-void LineMenu::OnLabelMouseDown(int side, int i, int button, POINT screen) {
+void LineMenu::OnLabelMouseDown(int side, int i, int button, POINT point) {
     if (!EditsAllowed() || !ValidRow(i)) return;
     if (button == 2) {
         popupSide_ = static_cast<short>(side);
@@ -85,11 +102,21 @@ void LineMenu::OnLabelMouseDown(int side, int i, int button, POINT screen) {
         tb_->PopupMenu(L"MenuPop");
         return;
     }
-    // A drag starts once the mouse has moved with the button down; a plain click does
-    // nothing. An empty label has nothing to give.
+    // A drag starts once the mouse has moved far enough with the button down; a plain
+    // click does nothing.
+    pressed_ = Label(side, i);
+    pressedAt_ = point;
+    SetCapture(pressed_);
+}
+
+void LineMenu::OnLabelDragMove(int side, int i, POINT point) {
+    int dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
+    if (std::abs(point.x - pressedAt_.x) <= dx && std::abs(point.y - pressedAt_.y) <= dy) return;
+    pressed_ = nullptr;
+    ReleaseCapture();
+    // An empty label has nothing to give.
     std::wstring path = GetPathLabel(Label(side, i));
-    if (path.empty() || !DragDetect(Label(side, i), screen)) return;
-    dragdrop::DragText(path);
+    if (!path.empty() && EditsAllowed()) dragdrop::DragText(path);
 }
 
 void LineMenu::OnToolClick(const std::wstring& id) {

@@ -36,9 +36,11 @@ public:
     short PopupSide() const { return popupSide_; }
     short PopupLine() const { return popupLine_; }
 
-    // A mouse button pressed on a path label (side 0: LblS, 1: LblD); button 2 is the
-    // right one.
-    void OnLabelMouseDown(int side, int i, int button, POINT screen);
+    // A mouse button pressed on a path label (side 0: LblS, 1: LblD) at a point of the
+    // label; button 2 is the right one.
+    void OnLabelMouseDown(int side, int i, int button, POINT point);
+    // The mouse moved over the label with the left button held since it was pressed there.
+    void OnLabelDragMove(int side, int i, POINT point);
     // The tool chosen in the line menu, by its ID.
     void OnToolClick(const std::wstring& id);
 
@@ -59,6 +61,8 @@ private:
     BstF1& window_;
     std::unique_ptr<ControlHost> tb_;
     bool dropTarget_ = false;
+    HWND pressed_ = nullptr;  // the label the left button went down on
+    POINT pressedAt_{};
     short popupSide_ = 0;
     short popupLine_ = 0;
 };

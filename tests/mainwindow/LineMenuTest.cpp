@@ -432,6 +432,22 @@ TEST_F(LineMenuTest, APathDroppedOnALabelBecomesThatSide) {
     EXPECT_EQ(L"G:\\Sauvegardes", Setting(L"Source3"));
 }
 
+TEST_F(LineMenuTest, APathDraggedFromOneLabelToAnotherIsCopied) {
+    OpenUnlocked();
+    HWND from = window->LblS(1);
+    RECT target{};
+    GetWindowRect(window->LblD(3), &target);
+    // The button goes down on LblS(1), the mouse moves away with it and is released over
+    // LblD(3).
+    SetCursorPos((target.left + target.right) / 2, (target.top + target.bottom) / 2);
+    PostMessageW(from, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 5));
+    Pump(300);
+    EXPECT_EQ(L"C:\\Data\\Photos", GetPathLabel(window->LblD(3)));
+    EXPECT_EQ(L"C:\\Data\\Photos", Setting(L"Destination3"));
+    EXPECT_EQ(L"C:\\Data\\Photos", Setting(L"Source1")) << "the dragged side stays";
+}
+
 TEST_F(LineMenuTest, WhatCannotBeTakenShowsNoEffectAndChangesNothing) {
     OpenUnlocked();
     std::string before = IniText();
