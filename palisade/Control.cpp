@@ -5,6 +5,7 @@
 
 #include "palisade/Access.h"
 #include "palisade/Module.h"
+#include "palisade/Persist.h"
 #include "palisade/resource.h"
 
 #include "palisade/Ui.h"
@@ -33,17 +34,6 @@ int ScreenDpi(int axis) {
     return dpi > 0 ? dpi : 96;
 }
 
-ComPtr<IFontDisp> DefaultFont() {
-    FONTDESC desc = {sizeof(desc)};
-    desc.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
-    desc.cySize.int64 = 80000;  // 8 points, in units of 1/10000 point
-    desc.sWeight = FW_NORMAL;
-    desc.sCharset = DEFAULT_CHARSET;
-    ComPtr<IFontDisp> font;
-    OleCreateFontIndirect(&desc, IID_IFontDisp, font.PutVoid());
-    return font;
-}
-
 // What GetXPItemColor answers: the system colour each element is drawn with.
 constexpr int kXPItemColors[] = {
     COLOR_BTNFACE,        // toolbar
@@ -64,6 +54,18 @@ constexpr int kXPItemColors[] = {
 
 } // namespace
 
+// 8-point MS Sans Serif, the font of a new control.
+ComPtr<IFontDisp> DefaultFont() {
+    FONTDESC desc = {sizeof(desc)};
+    desc.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
+    desc.cySize.int64 = 80000;  // 8 points, in units of 1/10000 point
+    desc.sWeight = FW_NORMAL;
+    desc.sCharset = DEFAULT_CHARSET;
+    ComPtr<IFontDisp> font;
+    OleCreateFontIndirect(&desc, IID_IFontDisp, font.PutVoid());
+    return font;
+}
+
 Control::Control()
     : tools_(bastide::com::MakeObject<ToolsCollection>(this, true)),
       toolBars_(bastide::com::MakeObject<ToolBarsCollection>(this)),
@@ -79,6 +81,7 @@ Control::Control()
 }
 
 Control::~Control() {
+    Persistence::Forget(*this);
     if (window_) DestroyWindow(window_);
     // The tree may still be held by callers: cut it loose so it can free itself.
     tools_->Detach();
@@ -386,40 +389,60 @@ void Control::CheckFileName(BSTR file, bool mustExist) const {
     if (mustExist && GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) Raise(kFileNotFound);
 }
 
-// Configurations and layouts are stored in the control's persisted format, which
-// this version of the library cannot read or write yet: the calls say so
-// (40006) instead of pretending to have done it.
+// Configurations (the whole control) and layouts (its toolbars) are files in the
+// control's persisted format.
 HRESULT Control::LoadConfigurationEx(VARIANT* configuration) {
     return Guard([&] {
         if (InsideEvent()) Raise(kLoadInsideEvent);
-        Raise(kCannotPerform);
+        const VARIANT* v = bastide::com::Deref(configuration);
+        if (!v || V_VT(v) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v) || SafeArrayGetDim(V_ARRAY(v)) != 1)
+            Raise(kInvalidPropertyValue);
+        SAFEARRAY* array = V_ARRAY(v);
+        void* data = nullptr;
+        bastide::com::ThrowIfFailed(SafeArrayAccessData(array, &data));
+        std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(data),
+                                        static_cast<std::uint8_t*>(data) + array->rgsabound[0].cElements);
+        SafeArrayUnaccessData(array);
+        Persistence::LoadConfiguration(*this, bytes);
     });
 }
 HRESULT Control::LoadConfiguration(BSTR file) {
     return Guard([&] {
         if (InsideEvent()) Raise(kLoadInsideEvent);
         CheckFileName(file, true);
-        Raise(kCannotPerform);
+        Persistence::LoadConfigurationFile(*this, std::wstring(BstrView(file)));
     });
 }
 HRESULT Control::LoadLayout(BSTR file) {
     return Guard([&] {
         if (InsideEvent()) Raise(kLoadInsideEvent);
         CheckFileName(file, true);
-        Raise(kCannotPerform);
+        Persistence::LoadLayout(*this, std::wstring(BstrView(file)));
     });
 }
 HRESULT Control::SaveConfiguration(BSTR file) {
     return Guard([&] {
         CheckFileName(file, false);
-        Raise(kCannotPerform);
+        Persistence::SaveConfiguration(*this, std::wstring(BstrView(file)));
     });
 }
-HRESULT Control::SaveConfigurationEx(VARIANT* config) { return GuardOut(config, [&] { Raise(kCannotPerform); }); }
+HRESULT Control::SaveConfigurationEx(VARIANT* config) {
+    return GuardOut(config, [&] {
+        std::vector<std::uint8_t> bytes = Persistence::Save(*this);
+        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+        if (!array) throw bastide::com::ComError(E_OUTOFMEMORY);
+        void* data = nullptr;
+        SafeArrayAccessData(array, &data);
+        std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(data));
+        SafeArrayUnaccessData(array);
+        V_VT(config) = VT_ARRAY | VT_UI1;
+        V_ARRAY(config) = array;
+    });
+}
 HRESULT Control::SaveLayout(BSTR file) {
     return Guard([&] {
         CheckFileName(file, false);
-        Raise(kCannotPerform);
+        Persistence::SaveLayout(*this, std::wstring(BstrView(file)));
     });
 }
 

@@ -28,6 +28,9 @@ struct ControlProperties {
     std::array<std::wstring, 62> customizationStrings;
 };
 
+// A new font object of the font a new control starts with.
+ComPtr<IFontDisp> DefaultFont();
+
 class Control : public ComObject<Control, TypeInfoDispatch<IPlToolBarControlImpl>, SupportsErrorInfo<>,
                                  IConnectionPointContainer, IProvideClassInfo2, IOleObject, IOleInPlaceObject,
                                  IOleInPlaceActiveObject, IViewObject2, IOleControl, IPersistStreamInit,
@@ -214,6 +217,7 @@ public:
     STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
 
 private:
+    friend class Persistence;  // the persisted stream (Persist.cpp)
     template <class T, class V>
     HRESULT Set(T ControlProperties::*field, V value, DISPID id);
     void ActivateInPlace(bool uiActivate, IOleClientSite* site, HWND parent, LPCRECT rect);

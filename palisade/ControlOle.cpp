@@ -503,31 +503,8 @@ HRESULT Control::OnInactiveSetCursor(LPCRECT, LONG, LONG, DWORD, BOOL) {
     return S_OK;
 }
 
-// ---- Persistence ---------------------------------------------------------------------------------------
+// ---- Property bag (the stream and storage are in Persist.cpp) ---------------------------------------------------------------------------------------
 
-HRESULT Control::GetClassID(CLSID* out) {
-    if (!out) return E_POINTER;
-    *out = CLSID_PalisadeCtl;
-    return S_OK;
-}
-
-HRESULT Control::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
-
-// A new control already holds its defaults.
-HRESULT Control::InitNew() {
-    dirty_ = false;
-    return S_OK;
-}
-HRESULT Control::InitNew(IStorage*) { return InitNew(); }
-
-// The persisted property stream is not read or written by this version.
-HRESULT Control::Load(IStream*) { return E_NOTIMPL; }
-HRESULT Control::Save(IStream*, BOOL) { return E_NOTIMPL; }
-HRESULT Control::GetSizeMax(ULARGE_INTEGER*) { return E_NOTIMPL; }
-HRESULT Control::Load(IStorage*) { return E_NOTIMPL; }
-HRESULT Control::Save(IStorage*, BOOL) { return E_NOTIMPL; }
-HRESULT Control::SaveCompleted(IStorage*) { return S_OK; }
-HRESULT Control::HandsOffStorage() { return S_OK; }
 HRESULT Control::Load(IPropertyBag*, IErrorLog*) { return E_NOTIMPL; }
 HRESULT Control::Save(IPropertyBag*, BOOL, BOOL) { return E_NOTIMPL; }
 

@@ -7,6 +7,7 @@
 
 #include "palisade/Errors.h"
 #include "palisade/Module.h"
+#include "palisade/format/Model.h"
 
 #include "common/com/Bstr.h"
 #include "common/com/ComObject.h"
@@ -37,6 +38,7 @@ class ToolsCollection;
 class Menu;
 class ComboBox;
 class Edit;
+class Persistence;
 
 inline VARIANT_BOOL VBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 
@@ -262,6 +264,7 @@ public:
     STDMETHODIMP Clear() override;
     STDMETHODIMP RemoveItem(short Index) override;
 private:
+    friend class Persistence;
     struct Entry {
         std::wstring text;
         Variant data;
@@ -289,6 +292,7 @@ public:
     STDMETHODIMP get_PasswordChar(BSTR *Value) override;
     STDMETHODIMP put_PasswordChar(BSTR Value) override;
 private:
+    friend class Persistence;
     bool locked_ = false;
     short maxLength_ = 0;
     std::wstring text_, passwordChar_;
@@ -303,6 +307,7 @@ struct ToolBarState {
     long floatingHeight = 0, floatingLeft = 0, floatingTop = 0, floatingWidth = 0;
     std::wstring name;
     std::vector<std::wstring> toolIds;
+    std::vector<ToolLook> looks;  // of each placement in toolIds, when known
 };
 
 class ToolBar : public ComObject<ToolBar, TypeInfoDispatch<IPlToolBarImpl>, SupportsErrorInfo<>>, public TreeNode {
@@ -355,10 +360,16 @@ public:
     STDMETHODIMP put_TagVariant(VARIANT Value) override;
     STDMETHODIMP putref_TagVariant(VARIANT Value) override;
 private:
+    friend class Persistence;
     template <class T, class V>
     HRESULT Set(T ToolBarState::*field, V value, DISPID id);
     ToolBarState state_;
     ToolBarState created_;
+    // The record this bar was last loaded from: its runtime and layout bytes are
+    // written back as loaded, and Reset(True) comes back to it.
+    format::ToolBar record_;
+    ToolBarState lastLoaded_;
+    bool loaded_ = false;
     Variant tag_;
     ComPtr<ToolsCollection> tools_;
 };
@@ -381,6 +392,7 @@ public:
     STDMETHODIMP Item(VARIANT *Index, IPlToolBar **ToolBar) override;
     STDMETHODIMP Remove(VARIANT *Index) override;
 private:
+    friend class Persistence;
     std::vector<ComPtr<ToolBar>> items_;
 };
 

@@ -139,18 +139,22 @@ HRESULT ToolBar::get_Tools(IPlToolsCollection** v) {
 HRESULT ToolBar::get_Visible(VARIANT_BOOL* v) { return Get(*this, v, [&] { return VBool(state_.visible); }); }
 HRESULT ToolBar::put_Visible(VARIANT_BOOL v) { return Set(&ToolBarState::visible, v != 0, 1025); }
 
-// Brings the bar back to the state it was created with; a bar never loaded from a
-// stored configuration has no other last loaded state.
+// Brings the bar back to the state it was created with, or to the state it was
+// last loaded in (a bar never loaded has no other state than its first).
 HRESULT ToolBar::Reset(VARIANT_BOOL lastLoaded) {
     return Put(*this, [&] {
         Control& control = Owner();
+        const ToolBarState& target = lastLoaded && loaded_ ? lastLoaded_ : created_;
         std::wstring name = state_.name;
-        state_ = created_;
+        state_ = target;
         state_.name = name;  // the name stays: hosts find bars by it
         tools_->Clear();
-        for (const std::wstring& id : created_.toolIds) {
-            if (Tool* pool = control.Pool().Find(id))
-                tools_->Insert(bastide::com::MakeObject<Tool>(&control, pool), SIZE_MAX);
+        for (size_t i = 0; i < target.toolIds.size(); ++i) {
+            Tool* pool = control.Pool().Find(target.toolIds[i]);
+            if (!pool) continue;
+            ComPtr<Tool> placement = bastide::com::MakeObject<Tool>(&control, pool);
+            if (i < target.looks.size()) placement->Look() = target.looks[i];
+            tools_->Insert(placement, SIZE_MAX);
         }
         Changed(DISPID_UNKNOWN);
     });

@@ -17,3 +17,6 @@
 #define IDI_RESULT_OK 112
 #define IDI_RESULT_ERROR 113
 #define IDI_RESULT_COUNT 114
+
+// The persisted stream of the main window's toolbar control (built by MakeMenuStream).
+#define IDR_MENU_STREAM 200

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Bastide need.
+# Installs the Debian packages that building, running and testing Bastide need (g++ builds
+# the small tools the build runs on the build machine itself).
 # As root they are installed with apt-get; otherwise the missing ones are named.
 set -euo pipefail
 
-packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 libwine-dev
+packages=(g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 libwine-dev
           fonts-wine xvfb x11-apps x11-utils xdotool imagemagick cmake make locales googletest)
 
 missing=()
