@@ -7,9 +7,11 @@
 #include "mainwindow/BstF1.h"
 #include "mainwindow/ControlHost.h"
 #include "mainwindow/DragDrop.h"
+#include "mainwindow/MenuStream.h"
 #include "mainwindow/PathLabel.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -28,7 +30,13 @@ LineMenu::LineMenu(BstF1& window) : window_(window) {
 LineMenu::~LineMenu() { Close(); }
 
 void LineMenu::Create(const std::wstring& progId, const std::wstring& folder) {
-    tb_->Create(progId, folder, nullptr);
+    // The menu comes with the program, in the control's own stream.
+    std::span<const std::uint8_t> menu = MainMenuStream();
+    bastide::com::ComPtr<IStream> stream;
+    if (!menu.empty()) {
+        stream = bastide::com::ComPtr<IStream>::Adopt(SHCreateMemStream(menu.data(), static_cast<UINT>(menu.size())));
+    }
+    if (stream) tb_->Create(progId, folder, stream.Get());
     if (!dropTarget_) {
         dropTarget_ = dragdrop::Register(
             window_.Handle(), {[this](POINT at) {

@@ -88,63 +88,12 @@ std::vector<WPARAM> Choose(int item, int side) {
     return keys;
 }
 
-// Late-bound call by name; args in natural order.
-bastide::com::Variant Invoke(IDispatch* object, const wchar_t* name, WORD flags,
-                             std::vector<bastide::com::Variant> args = {}) {
-    bastide::com::Variant result;
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (!object || FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return result;
-    std::vector<VARIANT> reversed;
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(it->Get());
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.rgdispidNamedArgs = &named;
-        params.cNamedArgs = 1;
-    }
-    object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.Ptr(), nullptr, nullptr);
-    return result;
-}
-
-IDispatch* AsDispatch(bastide::com::Variant& v) { return v.Type() == VT_DISPATCH ? V_DISPATCH(v.Ptr()) : nullptr; }
-
-// The line menu as the window's stream holds it.
-void BuildLineMenu(IDispatch* control) {
-    using bastide::com::Variant;
-    const WORD get = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
-    Variant pool = Invoke(control, L"Tools", get);
-    Variant menuTool = Invoke(AsDispatch(pool), L"Add", DISPATCH_METHOD,
-                              {Variant::FromString(L"MenuPop"), Variant::FromLong(7)});
-    Variant menu = Invoke(AsDispatch(menuTool), L"Menu", get);
-    Variant items = Invoke(AsDispatch(menu), L"Tools", get);
-    const wchar_t* const tools[][2] = {{L"ModifRep", L"Modifier (Répertoire)"},
-                                       {L"ModifRepFich", L"Modifier (Rep && Fichiers)"},
-                                       {L"separator", L""},
-                                       {L"Editer", L"Editer"},
-                                       {L"separator", L""},
-                                       {L"Prop", L"Propriétés"},
-                                       {L"separator", L""},
-                                       {L"LigneUp", L"Remonter la ligne"},
-                                       {L"LigneDown", L"Descendre la ligne"},
-                                       {L"separator", L""},
-                                       {L"DeleteLigne", L"Supprimer la ligne"}};
-    for (const auto& tool : tools) {
-        Variant placement = Invoke(AsDispatch(items), L"Add", DISPATCH_METHOD, {Variant::FromString(tool[0])});
-        if (*tool[1]) Invoke(AsDispatch(placement), L"Name", DISPATCH_PROPERTYPUT, {Variant::FromString(tool[1])});
-    }
-}
-
 class LineMenuTest : public MainWindowTest {
 protected:
     void TearDown() override { script = nullptr; }
 
-    void OpenWithMenu(const char* ini = FourLines) {
-        Open(ini);
-        if (TB().Available() && !TB().ToolVisible(L"MenuPop")) BuildLineMenu(TB().Control());
-    }
     void OpenUnlocked(const char* ini = FourLines) {
-        OpenWithMenu(ini);
+        Open(ini);
         Unlock();
     }
 
@@ -220,7 +169,7 @@ TEST_F(LineMenuTest, TheMenuOffersWhatFitsTheLabel) {
 }
 
 TEST_F(LineMenuTest, NoMenuOnALockedViewNorInComparison) {
-    OpenWithMenu();
+    Open(FourLines);
     MenuScript locked;
     locked.keys = {VK_ESCAPE};
     RightClick(0, 1, locked);
@@ -472,7 +421,6 @@ TEST_F(LineMenuTest, WithoutItsControlTheWindowStillWorks) {
         std::wstring folder = c.libraryBeside ? ControlHost::ProgramFolder() : dir.Path();
         window->LineEditing().Create(L"Bastide.Essai.NonInscrit", folder);
         EXPECT_EQ(c.origin, TB().CreatedFrom());
-        if (TB().Available()) BuildLineMenu(TB().Control());
         MenuScript menu;
         menu.keys = {VK_ESCAPE};
         RightClick(0, 1, menu);
