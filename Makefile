@@ -1,9 +1,10 @@
 # make run  : installs what is missing, builds, starts Bastide (ARGS='/Bureau /Auto' passes arguments)
 # make test : installs what is missing, builds, runs every test under Wine
+# make fuzz : fuzzes the control's stream reader natively for FUZZ_SECONDS (default 600)
 BUILD_DIR := build
 ARGS ?=
 
-.PHONY: run test build deps
+.PHONY: run test build deps fuzz
 run: build
 	scripts/run.sh $(ARGS)
 
@@ -16,3 +17,6 @@ build: deps
 
 deps:
 	scripts/deps.sh
+
+fuzz:
+	scripts/fuzz.sh

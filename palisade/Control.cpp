@@ -394,16 +394,7 @@ void Control::CheckFileName(BSTR file, bool mustExist) const {
 HRESULT Control::LoadConfigurationEx(VARIANT* configuration) {
     return Guard([&] {
         if (InsideEvent()) Raise(kLoadInsideEvent);
-        const VARIANT* v = bastide::com::Deref(configuration);
-        if (!v || V_VT(v) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v) || SafeArrayGetDim(V_ARRAY(v)) != 1)
-            Raise(kInvalidPropertyValue);
-        SAFEARRAY* array = V_ARRAY(v);
-        void* data = nullptr;
-        bastide::com::ThrowIfFailed(SafeArrayAccessData(array, &data));
-        std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(data),
-                                        static_cast<std::uint8_t*>(data) + array->rgsabound[0].cElements);
-        SafeArrayUnaccessData(array);
-        Persistence::LoadConfiguration(*this, bytes);
+        Persistence::LoadConfiguration(*this, Persistence::BytesIn(configuration));
     });
 }
 HRESULT Control::LoadConfiguration(BSTR file) {
@@ -427,17 +418,7 @@ HRESULT Control::SaveConfiguration(BSTR file) {
     });
 }
 HRESULT Control::SaveConfigurationEx(VARIANT* config) {
-    return GuardOut(config, [&] {
-        std::vector<std::uint8_t> bytes = Persistence::Save(*this);
-        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-        if (!array) throw bastide::com::ComError(E_OUTOFMEMORY);
-        void* data = nullptr;
-        SafeArrayAccessData(array, &data);
-        std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(data));
-        SafeArrayUnaccessData(array);
-        V_VT(config) = VT_ARRAY | VT_UI1;
-        V_ARRAY(config) = array;
-    });
+    return GuardOut(config, [&] { Persistence::BytesVariant(Persistence::Save(*this)).CopyTo(config); });
 }
 HRESULT Control::SaveLayout(BSTR file) {
     return Guard([&] {

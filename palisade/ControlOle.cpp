@@ -503,9 +503,6 @@ HRESULT Control::OnInactiveSetCursor(LPCRECT, LONG, LONG, DWORD, BOOL) {
     return S_OK;
 }
 
-// ---- Property bag (the stream and storage are in Persist.cpp) ---------------------------------------------------------------------------------------
-
-HRESULT Control::Load(IPropertyBag*, IErrorLog*) { return E_NOTIMPL; }
-HRESULT Control::Save(IPropertyBag*, BOOL, BOOL) { return E_NOTIMPL; }
+// ---- Persistence: Persist.cpp -------------------------------------------------------------------
 
 } // namespace palisade

@@ -718,11 +718,14 @@ HRESULT Persistence::Load(Control& control, std::span<const std::uint8_t> bytes,
         if (e.fault() == format::Fault::BadHeader || e.fault() == format::Fault::NewerVersion) return result;
     }
     if (used) *used = consumed;
+    return Take(control, model, result);
+}
+
+// What was read before a fault is kept: the control stays usable with it.
+HRESULT Persistence::Take(Control& control, const format::Stream& model, HRESULT result) {
     if (!MayLoadOnItsForm(control)) return OLE_E_BLANK;
     Clear(control);
-    // What was read before a fault is kept: the control stays usable with it.
     if (!Apply(control, model) && SUCCEEDED(result)) result = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-    control.dirty_ = false;
     control.PropertyChanged(DISPID_UNKNOWN);
     control.dirty_ = false;
     return result;
@@ -854,6 +857,34 @@ void Persistence::SaveLayout(Control& control, const std::wstring& path) {
     WriteFileBytes(path, format::WriteLayout(layout));
 }
 
+// ---- Byte arrays ----------------------------------------------------------------------------------
+
+Variant Persistence::BytesVariant(const Bytes& bytes) {
+    Variant v;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (!array) throw bastide::com::ComError(E_OUTOFMEMORY);
+    void* data = nullptr;
+    SafeArrayAccessData(array, &data);
+    std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(data));
+    SafeArrayUnaccessData(array);
+    V_VT(v.Ptr()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(v.Ptr()) = array;
+    return v;
+}
+
+// Raises 380 for anything but a one-dimensional array of bytes.
+Bytes Persistence::BytesIn(const VARIANT* value) {
+    const VARIANT* v = bastide::com::Deref(value);
+    if (!v || V_VT(v) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v) || SafeArrayGetDim(V_ARRAY(v)) != 1)
+        Raise(kInvalidPropertyValue);
+    SAFEARRAY* array = V_ARRAY(v);
+    void* data = nullptr;
+    bastide::com::ThrowIfFailed(SafeArrayAccessData(array, &data));
+    Bytes bytes(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + array->rgsabound[0].cElements);
+    SafeArrayUnaccessData(array);
+    return bytes;
+}
+
 // ---- The persistence interfaces of the control ---------------------------------------------------
 
 HRESULT Control::GetClassID(CLSID* out) {
@@ -941,5 +972,146 @@ HRESULT Control::Save(IStorage* storage, BOOL) {
 
 HRESULT Control::SaveCompleted(IStorage*) { return S_OK; }
 HRESULT Control::HandsOffStorage() { return S_OK; }
+
+// ---- Property bag ------------------------------------------------------------------------------------
+// The control's properties under their own names; the tools and the toolbars as
+// byte arrays of their records in the stream's layout ("Tools" with the strips),
+// counted by "ToolsCount" and "ToolBarsCount".
+
+namespace {
+
+Variant BagRead(IPropertyBag* bag, const wchar_t* name, IErrorLog* log) {
+    Variant v;
+    if (FAILED(bag->Read(name, v.Ptr(), log))) v.Clear();
+    return v;
+}
+
+template <class T>
+T BagNumber(IPropertyBag* bag, const wchar_t* name, IErrorLog* log, T fallback) {
+    Variant v = BagRead(bag, name, log), n;
+    if (V_VT(v.Ptr()) == VT_EMPTY || FAILED(VariantChangeType(n.Ptr(), v.Ptr(), 0, VT_I4))) return fallback;
+    return static_cast<T>(V_I4(n.Ptr()));
+}
+
+Bytes BagBytes(IPropertyBag* bag, const wchar_t* name, IErrorLog* log) {
+    Variant v = BagRead(bag, name, log);
+    return V_VT(v.Ptr()) == (VT_ARRAY | VT_UI1) ? Persistence::BytesIn(v.Ptr()) : Bytes();
+}
+
+// The saved form of an object the bag hands back (a font or a picture).
+std::optional<Bytes> BagObject(IPropertyBag* bag, const wchar_t* name, IErrorLog* log, bool picture) {
+    Variant v = BagRead(bag, name, log);
+    if (V_VT(v.Ptr()) != VT_DISPATCH && V_VT(v.Ptr()) != VT_UNKNOWN) return std::nullopt;
+    IUnknown* object = V_VT(v.Ptr()) == VT_DISPATCH ? V_DISPATCH(v.Ptr()) : V_UNKNOWN(v.Ptr());
+    if (!object) return std::nullopt;
+    if (!picture) return SavedForm(object);
+    ComPtr<IPictureDisp> disp;
+    if (FAILED(object->QueryInterface(IID_IPictureDisp, disp.PutVoid()))) return std::nullopt;
+    return PictureForm(disp.Get());
+}
+
+HRESULT BagWrite(IPropertyBag* bag, const wchar_t* name, Variant value) {
+    return bag->Write(name, value.Ptr());
+}
+
+Variant Bool(bool b) { return Variant::FromBool(b); }
+
+} // namespace
+
+HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) {
+    return Guard([&]() -> HRESULT {
+        if (!bag) return E_POINTER;
+        format::Stream s;
+        SIZEL fresh = NewExtent();
+        s.extentX = BagNumber<std::int32_t>(bag, L"_ExtentX", log, fresh.cx);
+        s.extentY = BagNumber<std::int32_t>(bag, L"_ExtentY", log, fresh.cy);
+        s.version = BagNumber<std::uint32_t>(bag, L"_Version", log, format::kCurrentVersion);
+        if (s.version > format::kCurrentVersion) return E_UNEXPECTED;
+        format::ControlBlock& c = s.control;
+        c.backColor = BagNumber<std::uint32_t>(bag, L"BackColor", log, c.backColor);
+        c.foreColor = BagNumber<std::uint32_t>(bag, L"ForeColor", log, c.foreColor);
+        c.maskColor = BagNumber<std::uint32_t>(bag, L"PictureBackgroundMaskColor", log, c.maskColor);
+        c.toolTipDelay = BagNumber<std::int16_t>(bag, L"ToolTipDelay", log, c.toolTipDelay);
+        c.fontSource = BagNumber<std::uint8_t>(bag, L"FontSource", log, c.fontSource);
+        c.menuAnimations = BagNumber<std::uint8_t>(bag, L"MenuAnimations", log, c.menuAnimations);
+        c.personalizedMenus = BagNumber<std::uint8_t>(bag, L"PersonalizedMenus", log, c.personalizedMenus);
+        c.pictureBackgroundStyle = BagNumber<std::uint8_t>(bag, L"PictureBackgroundStyle", log, 0);
+        c.style = BagNumber<std::uint8_t>(bag, L"Style", log, c.style);
+        c.dragFullToolBars = BagNumber<std::uint8_t>(bag, L"DragFullToolBars", log, c.dragFullToolBars);
+        c.fadeDelay = BagNumber<std::int16_t>(bag, L"FloatingToolbarFadeDelay", log, c.fadeDelay);
+        const wchar_t* flags[] = {L"ActiveColors", L"DisplayContextMenu", L"Enabled", L"PictureBackgroundUseMask",
+                                  L"ShowShortcutsInToolTips", L"ShowToolTips", L"Visible", L"LargeIcons"};
+        for (int bit = 0; bit < 8; ++bit) {
+            bool on = BagNumber<long>(bag, flags[bit], log, (c.flags >> bit) & 1 ? -1 : 0) != 0;
+            c.flags = static_cast<std::uint8_t>((c.flags & ~(1u << bit)) | (on ? 1u << bit : 0u));
+        }
+        s.font = BagObject(bag, L"Font", log, false);
+        s.pictureBackground = BagObject(bag, L"PictureBackground", log, true);
+        Variant tag = BagRead(bag, L"TagVariant", log);
+        s.tag = TagText(tag);
+        HRESULT result = S_OK;
+        try {
+            format::ReadTools(BagBytes(bag, L"Tools", log), s.version, BagNumber<long>(bag, L"ToolsCount", log, 0),
+                              s.tools);
+            format::ReadToolBars(BagBytes(bag, L"ToolBars", log), s.version,
+                                 BagNumber<long>(bag, L"ToolBarsCount", log, 0), s.toolBars);
+        } catch (const format::FormatError& e) {
+            result = ResultOf(e.fault());
+        }
+        return Persistence::Take(*this, s, result);
+    });
+}
+
+HRESULT Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
+    return Guard([&]() -> HRESULT {
+        if (!bag) return E_POINTER;
+        format::Stream s = Persistence::ModelOf(*this);
+        const format::ControlBlock& c = s.control;
+        const std::pair<const wchar_t*, Variant> values[] = {
+            {L"_ExtentX", Variant::FromLong(s.extentX)},
+            {L"_ExtentY", Variant::FromLong(s.extentY)},
+            {L"_Version", Variant::FromLong(static_cast<long>(format::kCurrentVersion))},
+            {L"BackColor", Variant::FromLong(static_cast<long>(c.backColor))},
+            {L"ForeColor", Variant::FromLong(static_cast<long>(c.foreColor))},
+            {L"PictureBackgroundMaskColor", Variant::FromLong(static_cast<long>(c.maskColor))},
+            {L"ToolTipDelay", Variant::FromLong(c.toolTipDelay)},
+            {L"FontSource", Variant::FromLong(c.fontSource)},
+            {L"MenuAnimations", Variant::FromLong(c.menuAnimations)},
+            {L"PersonalizedMenus", Variant::FromLong(c.personalizedMenus)},
+            {L"PictureBackgroundStyle", Variant::FromLong(c.pictureBackgroundStyle)},
+            {L"Style", Variant::FromLong(c.style)},
+            {L"DragFullToolBars", Variant::FromLong(c.dragFullToolBars)},
+            {L"FloatingToolbarFadeDelay", Variant::FromLong(c.fadeDelay)},
+            {L"ActiveColors", Bool(c.flags & 1)},
+            {L"DisplayContextMenu", Bool(c.flags & 2)},
+            {L"Enabled", Bool(c.flags & 4)},
+            {L"PictureBackgroundUseMask", Bool(c.flags & 8)},
+            {L"ShowShortcutsInToolTips", Bool(c.flags & 16)},
+            {L"ShowToolTips", Bool(c.flags & 32)},
+            {L"Visible", Bool(c.flags & 64)},
+            {L"LargeIcons", Bool(c.flags & 128)},
+            {L"TagVariant", Variant::FromString(Widen(s.tag))},
+            {L"ToolsCount", Variant::FromLong(static_cast<long>(s.tools.size()))},
+            {L"Tools", Persistence::BytesVariant(format::WriteTools(s.tools, format::kCurrentVersion,
+                                                       {Rgb(Translate(props_.backColor))}))},
+            {L"ToolBarsCount", Variant::FromLong(static_cast<long>(s.toolBars.size()))},
+            {L"ToolBars", Persistence::BytesVariant(format::WriteToolBars(s.toolBars, format::kCurrentVersion))},
+        };
+        for (const auto& [name, value] : values) {
+            HRESULT hr = BagWrite(bag, name, value);
+            if (FAILED(hr)) return hr;
+        }
+        if (s.font) {
+            HRESULT hr = BagWrite(bag, L"Font", Variant::FromDispatch(props_.font.Get()));
+            if (FAILED(hr)) return hr;
+        }
+        if (props_.pictureBackground) {
+            HRESULT hr = BagWrite(bag, L"PictureBackground", Variant::FromDispatch(props_.pictureBackground.Get()));
+            if (FAILED(hr)) return hr;
+        }
+        if (clearDirty) dirty_ = false;
+        return S_OK;
+    });
+}
 
 } // namespace palisade

@@ -20,6 +20,9 @@ public:
     // error for a damaged stream, keeping what was read before the damage. used
     // receives the length of the stream within bytes.
     static HRESULT Load(Control& control, std::span<const std::uint8_t> bytes, size_t* used);
+    // Takes a model read from a stream or a property bag (result: how the reading
+    // went), with the same checks and the same outcome as Load.
+    static HRESULT Take(Control& control, const format::Stream& model, HRESULT result);
     // Empties the pool and the toolbars.
     static void Clear(Control& control);
     // The control is going away: its form may take another.
@@ -32,6 +35,10 @@ public:
     static void SaveConfiguration(Control& control, const std::wstring& path);
     static void LoadLayout(Control& control, const std::wstring& path);
     static void SaveLayout(Control& control, const std::wstring& path);
+
+    // Bytes as a VARIANT array of VT_UI1, and back (raising 380 for anything else).
+    static Variant BytesVariant(const format::Bytes& bytes);
+    static format::Bytes BytesIn(const VARIANT* value);
 
 private:
     static format::ToolBar RecordOf(Control& control, ToolBar& bar);

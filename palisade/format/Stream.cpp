@@ -484,10 +484,25 @@ void WriteToolBar(Writer& w, std::uint32_t version, const ToolBar& b) {
     if (version >= kToolBarTagFrom) w.String(b.tag);
 }
 
-void ReadToolBars(Reader& r, std::uint32_t version, long count, std::vector<ToolBar>& out) {
+void ReadToolBarRecords(Reader& r, std::uint32_t version, long count, std::vector<ToolBar>& out) {
     std::size_t n = r.Count(count, MinToolBar(version));
     out.reserve(n);
     for (; n > 0; --n) out.push_back(ReadToolBar(r, version));
+}
+
+// Each tool is kept once its record is complete; a picture only once its strip is.
+void ReadToolRecords(Reader& r, std::uint32_t version, long count, std::vector<Tool>& out) {
+    std::size_t toolCount = r.Count(count, MinTool(version));
+    out.reserve(out.size() + toolCount);
+    try {
+        for (; toolCount > 0; --toolCount) out.push_back(ReadTool(r, version));
+        if (version >= kStripsFrom) ReadStrips(r, out);
+    } catch (const FormatError&) {
+        for (Tool& t : out)
+            for (auto& p : t.pictures)
+                if (p && p->width == 0 && p->height == 0) p.reset();  // its strip was never read
+        throw;
+    }
 }
 
 } // namespace
@@ -507,19 +522,8 @@ std::size_t Read(std::span<const std::uint8_t> bytes, Stream& out) {
     if (counts.objects & 4) out.pictureBackground = ReadOlePicture(r);
     out.tag = r.String();
 
-    // Each tool is kept once its record is complete; a picture only once its strip is.
-    std::size_t toolCount = r.Count(counts.tools, MinTool(version));
-    out.tools.reserve(toolCount);
-    try {
-        for (; toolCount > 0; --toolCount) out.tools.push_back(ReadTool(r, version));
-        if (version >= kStripsFrom) ReadStrips(r, out.tools);
-    } catch (const FormatError&) {
-        for (Tool& t : out.tools)
-            for (auto& p : t.pictures)
-                if (p && p->width == 0 && p->height == 0) p.reset();  // its strip was never read
-        throw;
-    }
-    ReadToolBars(r, version, counts.toolBars, out.toolBars);
+    ReadToolRecords(r, version, counts.tools, out.tools);
+    ReadToolBarRecords(r, version, counts.toolBars, out.toolBars);
     return r.Position();
 }
 
@@ -538,10 +542,35 @@ Bytes Write(const Stream& s, const WriteOptions& options) {
     return std::move(w.bytes);
 }
 
+Bytes WriteTools(const std::vector<Tool>& tools, std::uint32_t version, const WriteOptions& options) {
+    Writer w;
+    for (const Tool& t : tools) WriteTool(w, version, t);
+    if (version >= kStripsFrom) WriteStrips(w, tools, options.stripBackground);
+    return std::move(w.bytes);
+}
+
+void ReadTools(std::span<const std::uint8_t> bytes, std::uint32_t version, long count, std::vector<Tool>& out) {
+    if (version > kCurrentVersion) throw FormatError(Fault::NewerVersion, "written by a later version");
+    Reader r(bytes);
+    ReadToolRecords(r, version, count, out);
+}
+
+Bytes WriteToolBars(const std::vector<ToolBar>& toolBars, std::uint32_t version) {
+    Writer w;
+    for (const ToolBar& b : toolBars) WriteToolBar(w, version, b);
+    return std::move(w.bytes);
+}
+
+void ReadToolBars(std::span<const std::uint8_t> bytes, std::uint32_t version, long count, std::vector<ToolBar>& out) {
+    if (version > kCurrentVersion) throw FormatError(Fault::NewerVersion, "written by a later version");
+    Reader r(bytes);
+    ReadToolBarRecords(r, version, count, out);
+}
+
 std::size_t ReadLayout(std::span<const std::uint8_t> bytes, Layout& out) {
     Reader r(bytes);
     ReadHeader(r, out.extentX, out.extentY, out.version);
-    ReadToolBars(r, out.version, r.I16(), out.toolBars);
+    ReadToolBarRecords(r, out.version, r.I16(), out.toolBars);
     return r.Position();
 }
 

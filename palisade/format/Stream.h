@@ -40,6 +40,13 @@ std::size_t Read(std::span<const std::uint8_t> bytes, Stream& out);
 // caller asks for an older layout).
 Bytes Write(const Stream& stream, const WriteOptions& options = {});
 
+// The tools (their records, then the strips) and the toolbars on their own, as
+// a property bag keeps them; the counts are kept beside them.
+Bytes WriteTools(const std::vector<Tool>& tools, std::uint32_t version, const WriteOptions& options = {});
+void ReadTools(std::span<const std::uint8_t> bytes, std::uint32_t version, long count, std::vector<Tool>& out);
+Bytes WriteToolBars(const std::vector<ToolBar>& toolBars, std::uint32_t version);
+void ReadToolBars(std::span<const std::uint8_t> bytes, std::uint32_t version, long count, std::vector<ToolBar>& out);
+
 // A layout file: the stream header, the version, then the toolbars only.
 struct Layout {
     std::int32_t extentX = 0, extentY = 0;

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace palisade::test {
 namespace {
@@ -178,6 +179,32 @@ TEST(Stream, TheMainWindowsStreamIsSavedAgainByteForByte) {
     ULARGE_INTEGER max = {};
     EXPECT_EQ(S_OK, Query<IPersistStreamInit>(control.Get(), IID_IPersistStreamInit)->GetSizeMax(&max));
     EXPECT_EQ(saved.size(), max.QuadPart);
+}
+
+TEST(Stream, RuntimeLayoutAndFlagBytesAreWrittenBackAsLoaded) {
+    format::Stream model;
+    format::Read(MainStream(), model);
+    format::ToolBar& bar = model.toolBars[0];
+    bar.runtime = {7, 9};
+    bar.layout = {3, -4};
+    bar.layoutEnd = {5, 6};
+    model.tools[0].menu[1].flags = 0x85;
+    model.tools[0].look.flags = 0x03;
+    Bytes bytes = format::Write(model, {0x00F5F5F5});
+    EXPECT_TRUE(SavedBytes(Loaded(bytes).Get()) == bytes);
+}
+
+TEST(Stream, TheContainersDataAfterTheStreamIsLeftToIt) {
+    Bytes bytes = MainStream();
+    const std::uint8_t more[] = {'s', 'u', 'i', 't', 'e'};
+    bytes.insert(bytes.end(), more, more + sizeof more);
+    ComPtr<IStream> stream = StreamOf(bytes);
+    ComPtr<IPlToolBarControlImpl> control = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistStreamInit>(control.Get(), IID_IPersistStreamInit)->Load(stream.Get()));
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER at = {};
+    stream->Seek(zero, STREAM_SEEK_CUR, &at);
+    EXPECT_EQ(MainStream().size(), at.QuadPart);
 }
 
 // ---- Every kind of content ---------------------------------------------------------------------
@@ -417,6 +444,46 @@ TEST(Stream, TheRegressionCorpusLoadsWithoutHarm) {
     EXPECT_LT(0, files);
 }
 
+// ---- Strips of other screen depths ------------------------------------------------------------------
+
+Bytes CorpusFile(const char* name) { return FileBytes(Wide(STREAM_CORPUS_DIR) + L"/" + Wide(name)); }
+
+std::vector<format::Pixels> PicturesOf(const Bytes& bytes) {
+    format::Stream model;
+    format::Read(bytes, model);
+    std::vector<format::Pixels> pictures;
+    for (const format::Tool& t : model.tools)
+        if (t.pictures[format::kPicture]) pictures.push_back(*t.pictures[format::kPicture]);
+    return pictures;
+}
+
+TEST(Stream, StripsWrittenAtOtherScreenDepthsGiveTheSamePictures) {
+    const std::vector<format::Pixels> expected = PicturesOf(MainStream());
+    ASSERT_EQ(7u, expected.size());
+    for (const char* exact : {"strip-8bit-palette.bin", "strip-4bit-palette.bin", "strip-32bit-top-down.bin",
+                              "strip-32bit-v5-masks.bin"})
+        EXPECT_TRUE(PicturesOf(CorpusFile(exact)) == expected) << exact;
+    for (const char* close : {"strip-16bit-555.bin", "strip-16bit-565-masks.bin"}) {
+        std::vector<format::Pixels> got = PicturesOf(CorpusFile(close));
+        ASSERT_EQ(expected.size(), got.size()) << close;
+        for (size_t i = 0; i < got.size(); ++i)
+            for (size_t p = 0; p < got[i].rgb.size(); ++p)
+                for (int shift : {0, 8, 16})
+                    EXPECT_NEAR((expected[i].rgb[p] >> shift) & 255, (got[i].rgb[p] >> shift) & 255, 8) << close;
+    }
+    EXPECT_EQ(7u, PicturesOf(CorpusFile("strip-1bit.bin")).size());
+}
+
+TEST(Stream, ADamagedStripFailsAndTheToolsStayWithoutPictures) {
+    for (const char* damaged : {"strip-table-too-large.bin", "strip-mask-with-gap.bin", "strip-too-narrow.bin"}) {
+        ComPtr<IPlToolBarControlImpl> control = NewControl();
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_DATA), LoadInto(control.Get(), CorpusFile(damaged))) << damaged;
+        ComPtr<IPlToolsCollectionImpl> pool = ToolsOf(control.Get());
+        EXPECT_EQ(8, CountOf(pool.Get())) << damaged;
+        EXPECT_FALSE(HasPicture(ToolNamed(pool.Get(), L"Prop").Get(), &IPlToolImpl::get_Picture)) << damaged;
+    }
+}
+
 // ---- Older layouts ---------------------------------------------------------------------------------
 
 TEST(Stream, EveryOlderLayoutLoadsTheSameMenu) {
@@ -479,6 +546,54 @@ TEST(Stream, AStorageKeepsTheStreamAsContents) {
     ComPtr<IPlToolBarControlImpl> loaded = NewControl();
     ASSERT_EQ(S_OK, Query<IPersistStorage>(loaded.Get(), IID_IPersistStorage)->Load(storage.Get()));
     EXPECT_TRUE(SavedBytes(loaded.Get()) == MainStream());
+}
+
+// A property bag as a container keeps one: values by name.
+class Bag : public bastide::com::ComObject<Bag, IPropertyBag> {
+public:
+    static const bastide::com::QiEntry* Interfaces() {
+        static const bastide::com::QiEntry table[] = {bastide::com::QiEntry::Of<Bag, IPropertyBag>(IID_IPropertyBag),
+                                                      {}};
+        return table;
+    }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        auto it = values.find(name);
+        if (it == values.end()) return E_INVALIDARG;
+        return VariantCopy(value, it->second.Ptr());
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
+        values[name] = Variant(*value);
+        return S_OK;
+    }
+    std::map<std::wstring, Variant> values;
+};
+
+TEST(Stream, APropertyBagKeepsTheWholeControl) {
+    ComPtr<Bag> bag = bastide::com::MakeObject<Bag>();
+    ComPtr<IPlToolBarControlImpl> source = FullControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(source.Get(), IID_IPersistPropertyBag)->Save(bag.Get(), TRUE, TRUE));
+    EXPECT_EQ(VT_I4, bag->values[L"_ExtentX"].Type());
+    EXPECT_EQ(0x00050000, V_I4(bag->values[L"_Version"].Ptr()));
+    EXPECT_EQ(9, V_I4(bag->values[L"ToolsCount"].Ptr()));
+    EXPECT_EQ(plAnimationFadeIn, V_I4(bag->values[L"MenuAnimations"].Ptr()));
+    ComPtr<IPlToolBarControlImpl> target = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(target.Get(), IID_IPersistPropertyBag)->Load(bag.Get(), nullptr));
+    EXPECT_TRUE(SavedBytes(target.Get()) == SavedBytes(source.Get()));
+
+    // A bag without extent or version gives a new control's size and the current layout.
+    ComPtr<Bag> sparse = bastide::com::MakeObject<Bag>();
+    sparse->values[L"ToolTipDelay"] = Long(900);
+    ComPtr<IPlToolBarControlImpl> fresh = NewControl();
+    ASSERT_EQ(S_OK, Query<IPersistPropertyBag>(fresh.Get(), IID_IPersistPropertyBag)->Load(sparse.Get(), nullptr));
+    short delay = 0;
+    fresh->get_ToolTipDelay(&delay);
+    EXPECT_EQ(900, delay);
+    SIZEL extent = {};
+    Query<IOleObject>(fresh.Get(), IID_IOleObject)->GetExtent(DVASPECT_CONTENT, &extent);
+    HDC screen = GetDC(nullptr);
+    EXPECT_NEAR(100, MulDiv(extent.cx, GetDeviceCaps(screen, LOGPIXELSX), 2540), 1);
+    EXPECT_NEAR(50, MulDiv(extent.cy, GetDeviceCaps(screen, LOGPIXELSY), 2540), 1);
+    ReleaseDC(nullptr, screen);
 }
 
 std::wstring TempFile(const wchar_t* name) {

@@ -52,8 +52,8 @@ tb.ToolBars("Barre").DockedStatus = 3
 ExpectError 40015, "An Invalid Dock area was specified.", "dock area 3"
 tb.LoadConfiguration "C:\absent\config.bin"
 ExpectError 53, "File not found", "LoadConfiguration of a missing file"
-tb.SaveLayout "C:\windows\temp\layout.bin"
-ExpectError 40006, "Unable to perform the requested operation.", "SaveLayout"
+tb.SaveLayout "C:\absent\layout.bin"
+ExpectError 40006, "Unable to perform the requested operation.", "SaveLayout into a missing folder"
 tb.Tools("Saisie").Edit.PasswordChar = "**"
 ExpectError 380, "Invalid property value", "two password characters"
 tb.Enabled = False
