@@ -243,27 +243,22 @@ bool ControlHost::Attach(IUnknown* object, IStream* stream) {
     }
     ComPtr<Site> site = bastide::com::MakeObject<Site>(form_);
     ComPtr<IOleClientSite> clientSite(static_cast<IOleClientSite*>(site.Get()));
-    bool sited = false;
+    if (FAILED(ole->SetClientSite(clientSite.Get()))) return false;
     auto undo = [&] {
-        if (sited) {
-            ole->Close(OLECLOSE_NOSAVE);
-            ole->SetClientSite(nullptr);
-        }
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
         return false;
     };
-    if (FAILED(ole->SetClientSite(clientSite.Get()))) return false;
-    sited = true;
     if (FAILED(stream ? persist->Load(stream) : persist->InitNew())) return undo();
     // Only the popup menu of the control is used; nothing of it shows on the window.
     if (FAILED(Call(control.Get(), DispidVisible, DISPATCH_PROPERTYPUT, {BoolArgument(false)}))) return undo();
     RECT none{};
     if (FAILED(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite.Get(), 0, form_, &none))) return undo();
     ComPtr<IConnectionPoint> events;
-    auto* sink = new Sink(&onToolClick_);
-    ComPtr<IDispatch> sinkRef = ComPtr<IDispatch>::Adopt(sink);
+    ComPtr<Sink> sink = bastide::com::MakeObject<Sink>(&onToolClick_);
     DWORD cookie = 0;
     if (FAILED(points->FindConnectionPoint(DiidToolBarsEvents, events.Put())) ||
-        FAILED(events->Advise(sinkRef.Get(), &cookie))) {
+        FAILED(events->Advise(static_cast<IDispatch*>(sink.Get()), &cookie))) {
         return undo();
     }
     control_ = control;
@@ -271,9 +266,7 @@ bool ControlHost::Attach(IUnknown* object, IStream* stream) {
     events_ = events;
     cookie_ = cookie;
     sink_ = sink;
-    sink_->AddRef();
-    site_ = site.Get();
-    site_->AddRef();
+    site_ = site;
     return true;
 }
 
@@ -281,21 +274,15 @@ void ControlHost::Close() {
     if (events_) events_->Unadvise(cookie_);
     events_.Reset();
     cookie_ = 0;
-    if (sink_) {
-        sink_->Disconnect();
-        sink_->Release();
-        sink_ = nullptr;
-    }
+    if (sink_) sink_->Disconnect();
+    sink_.Reset();
     if (oleObject_) {
         oleObject_->Close(OLECLOSE_NOSAVE);
         oleObject_->SetClientSite(nullptr);
     }
     oleObject_.Reset();
     control_.Reset();
-    if (site_) {
-        site_->Release();
-        site_ = nullptr;
-    }
+    site_.Reset();
     origin_ = Origin::None;
 }
 

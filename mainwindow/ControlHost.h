@@ -65,6 +65,6 @@ private:
     bastide::com::ComPtr<IOleObject> oleObject_;
     bastide::com::ComPtr<IConnectionPoint> events_;
     DWORD cookie_ = 0;
-    Sink* sink_ = nullptr;
-    Site* site_ = nullptr;
+    bastide::com::ComPtr<Sink> sink_;
+    bastide::com::ComPtr<Site> site_;
 };

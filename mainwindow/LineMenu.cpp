@@ -81,7 +81,8 @@ LRESULT CALLBACK LineMenu::LabelProc(HWND label, UINT message, WPARAM wParam, LP
             guard::Call<void>("LineMenu::LabelProc", [&] {
                 menu->OnLabelMouseDown(side, i, message == WM_RBUTTONDOWN ? 2 : 1, at);
             });
-            return 0;
+            // The label's tool tip still hears of the button.
+            break;
         case WM_MOUSEMOVE:
             if ((wParam & MK_LBUTTON) && menu->pressed_ == label) {
                 guard::Call<void>("LineMenu::LabelProc", [&] { menu->OnLabelDragMove(side, i, at); });
