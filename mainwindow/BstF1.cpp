@@ -5,6 +5,8 @@
 #include "app/Utils.h"
 #include "dialogs/BstF2.h"
 #include "mainwindow/Layout.h"
+#include "mainwindow/ControlHost.h"
+#include "mainwindow/LineMenu.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/ToolTips.h"
 #include "res/resource.h"
@@ -56,10 +58,12 @@ bool BstF1::Load() {
     if (!CreateForm(nullptr, AppTitle, FormStyle, 0, left, top, FormWidthTw(), FormHeightTw)) return false;
     RunMode = 0;
     CompareReverse = false;
+    lineMenu_ = std::make_unique<LineMenu>(*this);
     CreateControls();
     ShowModeControls();
     RebuildLines(-1);
     ResetComparisonPanel();
+    lineMenu_->Create(ControlHost::ProgId, ControlHost::ProgramFolder());
     return true;
 }
 
@@ -190,7 +194,8 @@ LRESULT BstF1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Unload();
             return 0;
         case WM_DESTROY:
-                    PostQuitMessage(0);
+            if (lineMenu_) lineMenu_->Close();
+            PostQuitMessage(0);
             return 0;
     }
     return DefaultHandling(message, wParam, lParam);

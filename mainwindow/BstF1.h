@@ -7,6 +7,7 @@
 #include "engine/RunHost.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ constexpr int ExitClean = 0;       // completed without error
 constexpr int ExitWithErrors = 1;  // completed, with errors
 constexpr int ExitStopped = 2;     // stopped, or nothing could be run
 int UnattendedExitCode();
+
+class LineMenu;
 
 class BstF1 : public Form, public RunHost {
 public:
@@ -82,8 +85,16 @@ public:
     // The browse buttons of row n; button 2 (right) lets a file be chosen as the source.
     void CmdSClick(int n, int button);
     void CmdDClick(int n);
+<<<<<<< HEAD
     // "Modif Tous": every destination moves to a drive chosen in the drive list.
     void ChangeAllDestinations();
+=======
+    // Exchanges line i with line i + delta (-1 up, +1 down): paths, selection and
+    // exclusions, in memory and in the file; the lock stays as it was.
+    void MoveLine(int delta, int i);
+    // The line menu and drag and drop of the path labels, with the control TB.
+    LineMenu& LineEditing() { return *lineMenu_; }
+>>>>>>> line
     // The full paths shown by row i, in the direction of the run.
 
     // The two sides of the line i as the grid shows them in the current mode.
@@ -248,6 +259,7 @@ private:
     std::array<HWND, 3> lastSaveLbl_{};
     HWND okImg_ = nullptr, errImg_ = nullptr, nbErrImg_ = nullptr;
     std::vector<Row> rows_;
+    std::unique_ptr<LineMenu> lineMenu_;
 };
 
 // A stored moment "dd/mm/yyyy hh:nn:ss" as "ddd d mmmm yyyy à hh:nn" in the user's language.

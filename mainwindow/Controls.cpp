@@ -5,6 +5,7 @@
 #include "mainwindow/BstF1.h"
 #include "mainwindow/Frame.h"
 #include "mainwindow/Layout.h"
+#include "mainwindow/LineMenu.h"
 #include "mainwindow/LinesView.h"
 #include "mainwindow/Pictures.h"
 #include "mainwindow/ToolTips.h"
@@ -221,10 +222,12 @@ void BstF1::CreateRow(int i) {
     for (HWND button : {row.cmdS, row.cmdD, row.cmdEx}) EnableWindow(button, !locked_);
     if (static_cast<int>(rows_.size()) <= i) rows_.resize(i + 1);
     rows_[i] = row;
+    if (lineMenu_) lineMenu_->AttachRow(i);
 }
 
 void BstF1::DestroyRow(int i) {
     Row& row = rows_[i];
+    if (lineMenu_) lineMenu_->DetachRow(i);
     RemoveWindowSubclass(row.cmdS, RightClickProc, static_cast<UINT_PTR>(i));
     for (HWND control : {row.imgOk, row.lbl, row.chkS, row.lblS, row.cmdS, row.img, row.lblD, row.cmdD, row.cmdEx}) {
         RemoveToolTip(control);
