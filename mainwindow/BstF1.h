@@ -85,16 +85,13 @@ public:
     // The browse buttons of row n; button 2 (right) lets a file be chosen as the source.
     void CmdSClick(int n, int button);
     void CmdDClick(int n);
-<<<<<<< HEAD
     // "Modif Tous": every destination moves to a drive chosen in the drive list.
     void ChangeAllDestinations();
-=======
     // Exchanges line i with line i + delta (-1 up, +1 down): paths, selection and
     // exclusions, in memory and in the file; the lock stays as it was.
     void MoveLine(int delta, int i);
     // The line menu and drag and drop of the path labels, with the control TB.
     LineMenu& LineEditing() { return *lineMenu_; }
->>>>>>> line
     // The full paths shown by row i, in the direction of the run.
 
     // The two sides of the line i as the grid shows them in the current mode.
