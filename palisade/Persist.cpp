@@ -528,10 +528,9 @@ void Persistence::LoadToolBar(Control& control, ToolBar& bar, const format::Tool
     bar.record_ = b;
     bar.tools_->Clear();
     LoadPlacements(control, *bar.tools_, b.placements, separator);
-    // The trailing list names placements of this bar; one it does not hold is dropped.
-    std::vector<std::wstring> listed;
-    for (const std::string& id : b.idList)
-        if (bar.tools_->Find(Widen(id))) listed.push_back(Widen(id));
+    // The trailing ID list only names placements of this bar, which are all loaded
+    // above; an ID it names that the bar does not hold is dropped, and the writer
+    // writes the list again from the bar's placements.
     st.toolIds.clear();
     st.looks.clear();
     for (const ComPtr<Tool>& placement : bar.tools_->Items()) {

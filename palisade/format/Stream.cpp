@@ -58,10 +58,6 @@ public:
         auto s = Take(n);
         return std::string(s.begin(), s.end());
     }
-    Bytes Raw(std::size_t n) {
-        auto s = Take(n);
-        return Bytes(s.begin(), s.end());
-    }
     // A count of records, each at least minSize bytes, that must fit in what remains.
     std::size_t Count(long count, std::size_t minSize) {
         if (count < 0) throw FormatError(Fault::Damaged, "negative count");

@@ -41,5 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check<Layout>(
         input, [](std::span<const std::uint8_t> b, Layout& m) { ReadLayout(b, m); },
         [](const Layout& m) { return WriteLayout(m); });
+    // The tools and the toolbars alone, as a property bag keeps them: the first
+    // byte chooses a layout, the next two give the count.
+    if (size >= 3) {
+        static const std::uint32_t versions[] = {0x00010000, kStripsFrom, kToolBarTagFrom, kControlBlock25From,
+                                                 kInstanceFlagsFrom, kToolBarBlock45From, kCurrentVersion};
+        const std::uint32_t version = versions[data[0] % std::size(versions)];
+        const long count = static_cast<std::int16_t>(data[1] | data[2] << 8);
+        auto rest = input.subspan(3);
+        Check<std::vector<Tool>>(
+            rest, [&](std::span<const std::uint8_t> b, std::vector<Tool>& m) { ReadTools(b, version, count, m); },
+            [&](const std::vector<Tool>& m) { return WriteTools(m, version); });
+        Check<std::vector<ToolBar>>(
+            rest, [&](std::span<const std::uint8_t> b, std::vector<ToolBar>& m) { ReadToolBars(b, version, count, m); },
+            [&](const std::vector<ToolBar>& m) { return WriteToolBars(m, version); });
+    }
     return 0;
 }
