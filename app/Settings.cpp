@@ -246,6 +246,13 @@ void ClearExclusions(int line) {
     }
 }
 
+std::wstring ExclusionValue(const std::wstring& entry) {
+    if (entry.empty()) return entry;
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    bool quoted = entry.size() >= 2 && (entry.front() == L'"' || entry.front() == L'\'') && entry.back() == entry.front();
+    return blank(entry.front()) || blank(entry.back()) || quoted ? Quote(entry) : entry;
+}
+
 void SetExclusionsFromText(const std::wstring& text, int line) {
     ClearExclusions(line);
     if (text.empty()) return;
@@ -253,7 +260,7 @@ void SetExclusionsFromText(const std::wstring& text, int line) {
     WriteSetting(CurrentConfigName, ExclusionPrefix(line) + L"Mode", pieces[0]);
     for (size_t k = 1; k < pieces.size(); ++k) {
         if (pieces[k].empty()) break;
-        WriteSetting(CurrentConfigName, ExclusionKey(line, static_cast<long>(k)), pieces[k]);
+        WriteSetting(CurrentConfigName, ExclusionKey(line, static_cast<long>(k)), ExclusionValue(pieces[k]));
     }
 }
 

@@ -182,7 +182,7 @@ void BstF6::StoreExclusions() {
     ClearExclusions(line_);
     WriteSetting(CurrentConfigName, prefix + L"Mode", std::to_wstring(SelectedMode()));
     for (int k = 1, count = EntryCount(); k <= count; ++k) {
-        WriteSetting(CurrentConfigName, prefix + L"Rep" + std::to_wstring(k), Entry(k - 1));
+        WriteSetting(CurrentConfigName, prefix + L"Rep" + std::to_wstring(k), ExclusionValue(Entry(k - 1)));
     }
 }
 

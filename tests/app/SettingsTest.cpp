@@ -158,6 +158,16 @@ TEST_F(SettingsTest, ExclusionListsTravelAsTextBetweenLines) {
     EXPECT_EQ(L"0", GetExclusionsText(0));
 }
 
+// A folder name may begin with a blank or be wrapped in quotes; the file drops both around
+// a value unless the value is quoted.
+TEST_F(SettingsTest, ExcludedDirectoryKeepsItsBlanksAndQuotes) {
+    CurrentConfigName = L"Doc";
+    Write("[Doc]\r\n");
+    SetExclusionsFromText(L"2| Archives|'Vieux'|Photos\\ 2006", 1);
+    EXPECT_EQ(L"2| Archives|'Vieux'|Photos\\ 2006", GetExclusionsText(1));
+    EXPECT_NE(std::string::npos, Text().find("RepExclu1_Rep3=Photos\\ 2006\r\n"));
+}
+
 TEST_F(SettingsTest, ExclusionListStopsAtFirstGap) {
     CurrentConfigName = L"Doc";
     Write("[Doc]\r\nRepExclu2_Mode=2\r\nRepExclu2_Rep1=Temp\r\nRepExclu2_Rep3=Cache\r\n");
