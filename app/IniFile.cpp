@@ -520,6 +520,13 @@ bool WriteString(const std::wstring& path, const std::wstring& section, const st
     return files::Replace(path, after);
 }
 
+bool CanHold(const std::wstring& path, const std::wstring& text) {
+    std::string bytes;
+    Document doc;
+    if (files::ReadWhole(path, bytes) == ReadResult::Read && !Parse(bytes, doc)) return false;
+    return Decode(Encode(text, doc.encoding), doc.encoding) == text;
+}
+
 double ParseNumber(const std::wstring& text) {
     // The runtime drops blanks, tabs and line feeds anywhere before it reads: " 1 2" is 12.
     std::wstring packed;

@@ -53,6 +53,11 @@ std::vector<std::wstring> KeyNames(const std::wstring& path, const std::wstring&
 bool WriteString(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                  const std::wstring& value);
 
+// Whether text survives being written to the file at path and read back: an ANSI file
+// (a new one too) holds only the letters of the system's code page, the others would be
+// written as "?".
+bool CanHold(const std::wstring& path, const std::wstring& text);
+
 // Lenient numeric parse of the runtime: blanks, tabs and line feeds skipped (anywhere),
 // longest numeric prefix (sign, digits, decimal point, exponent E or D, "&H" hexadecimal,
 // "&O" octal); empty or non-numeric text gives 0.

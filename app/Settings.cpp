@@ -220,10 +220,37 @@ std::wstring GetExclusionsText(int line) {
     return text;
 }
 
+namespace {
+
+// Whether key names a directory of the line's list ("RepExclu3_Rep12"), in any letter case.
+bool IsExclusionListKey(const std::wstring& key, int line) {
+    std::wstring prefix = ToLower(ExclusionPrefix(line) + L"Rep");
+    std::wstring name = ToLower(key);
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        if (name[i] < L'0' || name[i] > L'9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void ClearExclusions(int line) {
     LoadExclusions(line);
     WriteSetting(CurrentConfigName, ExclusionPrefix(line) + L"Mode", L"0");
     for (long k = 1; k <= Exclusions.Count; ++k) WriteSetting(CurrentConfigName, ExclusionKey(line, k), L"");
+    // A list written by hand may have gaps (Rep1, Rep3): the keys past a gap would join the
+    // next list written for the line (a line moved here) once it reaches the gap.
+    for (const std::wstring& key : ini::KeyNames(IniPath, CurrentConfigName)) {
+        if (IsExclusionListKey(key, line)) WriteSetting(CurrentConfigName, key, L"");
+    }
+}
+
+std::wstring ExclusionValue(const std::wstring& entry) {
+    if (entry.empty()) return entry;
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    bool quoted = entry.size() >= 2 && (entry.front() == L'"' || entry.front() == L'\'') && entry.back() == entry.front();
+    return blank(entry.front()) || blank(entry.back()) || quoted ? Quote(entry) : entry;
 }
 
 void SetExclusionsFromText(const std::wstring& text, int line) {
@@ -233,7 +260,7 @@ void SetExclusionsFromText(const std::wstring& text, int line) {
     WriteSetting(CurrentConfigName, ExclusionPrefix(line) + L"Mode", pieces[0]);
     for (size_t k = 1; k < pieces.size(); ++k) {
         if (pieces[k].empty()) break;
-        WriteSetting(CurrentConfigName, ExclusionKey(line, static_cast<long>(k)), pieces[k]);
+        WriteSetting(CurrentConfigName, ExclusionKey(line, static_cast<long>(k)), ExclusionValue(pieces[k]));
     }
 }
 

@@ -100,6 +100,9 @@ void LoadConfiguration();
 void LoadExclusions(int line);
 std::wstring GetExclusionsText(int line);
 void SetExclusionsFromText(const std::wstring& text, int line);
+// The value stored for an excluded directory: between quotes when the file would otherwise
+// drop the blanks or the quotes around it on reading; as it is otherwise.
+std::wstring ExclusionValue(const std::wstring& entry);
 void ClearExclusions(int line);
 
 // Every configuration name of the file, in file order ("Position" left out).

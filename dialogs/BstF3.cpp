@@ -217,7 +217,9 @@ void BstF3::AddConfig(const std::wstring& name) {
 void BstF3::DeleteConfig() {
     std::wstring name = SelectedConfigName();
     if (name.empty()) return;
-    if (name == CurrentConfigName) {
+    // The file matches section names without regard to case: any spelling of the name in
+    // use is its section, and erasing it would erase the configuration in use.
+    if (SameFileName(name, CurrentConfigName)) {
         Message(L"Impossible d'effacer la configuration en cours !", MB_OK | MB_ICONINFORMATION);
         return;
     }

@@ -1,5 +1,6 @@
 #include "dialogs/BstF4.h"
 
+#include "app/IniFile.h"
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
@@ -29,7 +30,9 @@ bool BstF4::OnOk() {
     // the general settings, and "  maison" is stored as "maison".
     std::wstring name = Capitalize(Trim(GetText(Txt())));
     const wchar_t* refusal = nullptr;
-    if (!FitsAsSectionName(name)) refusal = L"Impossible, nom non valide !";
+    // A letter the settings file cannot hold would be written as "?": two names would then
+    // share one section, and the name typed would never find its own again.
+    if (!FitsAsSectionName(name) || !ini::CanHold(IniPath, name)) refusal = L"Impossible, nom non valide !";
     else if (name == PositionSection) refusal = L"Impossible, nom réservé !";
     if (refusal) {
         Ui().ShowMessage(hwnd_, refusal, AppTitle, MB_OK | MB_ICONINFORMATION);

@@ -1,6 +1,5 @@
 #include "dialogs/BstF6.h"
 
-#include "app/IniFile.h"
 #include "app/Settings.h"
 #include "app/UiService.h"
 #include "app/Utils.h"
@@ -23,17 +22,6 @@ constexpr int IdCmd = 130;  // Cmd(2) to Cmd(4); Cmd(0) and Cmd(1) are OK and Ca
 const wchar_t* const Caption = L"Que faire des sous-répertoires ?";
 
 std::wstring ExclusionPrefix(int line) { return L"RepExclu" + std::to_wstring(line) + L"_"; }
-
-// Whether key names a directory of the line's list ("RepExclu3_Rep12"), in any letter case.
-bool IsListKey(const std::wstring& key, int line) {
-    std::wstring prefix = ToLower(ExclusionPrefix(line) + L"Rep");
-    std::wstring name = ToLower(key);
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
-    for (size_t i = prefix.size(); i < name.size(); ++i) {
-        if (name[i] < L'0' || name[i] > L'9') return false;
-    }
-    return true;
-}
 
 // Whether path begins with prefix, letter case aside.
 bool StartsWithNoCase(const std::wstring& path, const std::wstring& prefix) {
@@ -190,15 +178,11 @@ void BstF6::RemoveAll() {
 
 void BstF6::StoreExclusions() {
     const std::wstring prefix = ExclusionPrefix(line_);
+    // Every directory key of the line goes, those past a gap in a list written by hand too.
     ClearExclusions(line_);
-    // A list written by hand may have gaps (Rep1, Rep3): the keys past a gap would come
-    // back as entries once the gap is filled, so every directory key of the line goes.
-    for (const std::wstring& key : ini::KeyNames(IniPath, CurrentConfigName)) {
-        if (IsListKey(key, line_)) WriteSetting(CurrentConfigName, key, L"");
-    }
     WriteSetting(CurrentConfigName, prefix + L"Mode", std::to_wstring(SelectedMode()));
     for (int k = 1, count = EntryCount(); k <= count; ++k) {
-        WriteSetting(CurrentConfigName, prefix + L"Rep" + std::to_wstring(k), Entry(k - 1));
+        WriteSetting(CurrentConfigName, prefix + L"Rep" + std::to_wstring(k), ExclusionValue(Entry(k - 1)));
     }
 }
 

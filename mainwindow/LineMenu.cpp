@@ -21,6 +21,18 @@ namespace {
 // The subclass of a path label carries its side and line.
 UINT_PTR LabelId(int side, int i) { return static_cast<UINT_PTR>(side) << 8 | static_cast<UINT_PTR>(i); }
 
+// Counts a modal loop (the menu, a drag) for as long as it runs.
+class BusyScope {
+public:
+    explicit BusyScope(int& count) : count_(count) { ++count_; }
+    ~BusyScope() { --count_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& count_;
+};
+
 }  // namespace
 
 LineMenu::LineMenu(BstF1& window) : window_(window) {
@@ -108,6 +120,7 @@ void LineMenu::OnLabelMouseDown(int side, int i, int button, POINT point) {
         tb_->SetToolVisible(L"ModifRepFich", side == 0);
         tb_->SetToolEnabled(L"LigneUp", i != 0);
         tb_->SetToolEnabled(L"LigneDown", i != MaxLineIndex);
+        BusyScope busy(busy_);
         tb_->PopupMenu(L"MenuPop");
         return;
     }
@@ -125,7 +138,9 @@ void LineMenu::OnLabelDragMove(int side, int i, POINT point) {
     ReleaseCapture();
     // An empty label has nothing to give.
     std::wstring path = GetPathLabel(Label(side, i));
-    if (!path.empty() && EditsAllowed()) dragdrop::DragText(path);
+    if (path.empty() || !EditsAllowed()) return;
+    BusyScope busy(busy_);
+    dragdrop::DragText(path);
 }
 
 void LineMenu::OnToolClick(const std::wstring& id) {

@@ -45,6 +45,8 @@ public:
     void OnToolClick(const std::wstring& id);
 
     bool EditsAllowed() const;
+    // Whether the menu or a drag of a path is open: each runs a modal loop of its own.
+    bool Busy() const { return busy_ > 0; }
 
 private:
     HWND Label(int side, int i) const;
@@ -65,4 +67,5 @@ private:
     POINT pressedAt_{};
     short popupSide_ = 0;
     short popupLine_ = 0;
+    int busy_ = 0;
 };

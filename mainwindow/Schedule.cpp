@@ -7,6 +7,7 @@
 #include "app/Utils.h"
 #include "common/Guard.h"
 #include "mainwindow/BstF1.h"
+#include "mainwindow/LineMenu.h"
 
 #include <commctrl.h>
 
@@ -42,9 +43,11 @@ void BstF1::EnableTimer1(bool on) {
 
 void BstF1::OnTimer1() {
     // The check waits while another tab is shown, in an "Auto" instance (which makes its one
-    // run itself), during a run, and while a window is open over this one (a dialog may be
-    // changing the configuration the backup would read).
+    // run itself), during a run, while a window is open over this one (a dialog may be
+    // changing the configuration the backup would read), and while the line menu or a drag
+    // holds the mouse in a loop of its own.
     if (RunMode != 0 || AutoLaunch || runActive_ || !IsWindowEnabled(hwnd_)) return;
+    if (lineMenu_ && lineMenu_->Busy()) return;
     moments::Moment now = moments::Now();
     schedule::Tick tick = schedule::Examine(now, NextRunDate, Config.AutoTime, Config.Last[0].Date, lastAutoStart_);
     if (!tick.due) return;

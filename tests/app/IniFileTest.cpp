@@ -450,6 +450,25 @@ TEST(IniWriteFile, AccentsAreStoredInTheAnsiCodePage) {
     EXPECT_EQ("\xEF\xBB\xBF[S]\r\nk=\xC3\xA7" "a\r\nm=\xC3\xA9l\xC3\xA8ve\r\n", ReadBytes(utf8));
 }
 
+// What an ANSI file (or a missing one, which would be created ANSI) cannot hold, a Unicode
+// file can.
+TEST(IniWriteFile, TextThatTheFileCannotHoldIsTold) {
+    TempDir dir;
+    std::wstring ansi = dir / L"ansi.ini", utf8 = dir / L"utf8.ini", utf16 = dir / L"utf16.ini";
+    WriteBytes(ansi, "[S]\r\n");
+    WriteBytes(utf8, "\xEF\xBB\xBF[S]\r\n");
+    WriteBytes(utf16, Utf16(L"[S]\r\n", false));
+    struct Case {
+        std::wstring path;
+        const wchar_t* text;
+        bool held;
+    } cases[] = {
+        {ansi, L"Noël", true},      {ansi, L"Maison \u4E2D", false}, {dir / L"missing.ini", L"\u0141\u00F3d\u017A", false},
+        {utf8, L"Maison \u4E2D", true}, {utf16, L"Maison \u4E2D", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.held, ini::CanHold(c.path, c.text)) << Utf8(c.text);
+}
+
 // Only the lines written change, in the file's own byte order; a file that holds its mark
 // alone takes UTF-16 lines too. U+0D0A and U+010A hold the bytes of a line end.
 TEST(IniWriteFile, Utf16FileStaysUtf16InItsByteOrder) {

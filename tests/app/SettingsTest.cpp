@@ -158,6 +158,16 @@ TEST_F(SettingsTest, ExclusionListsTravelAsTextBetweenLines) {
     EXPECT_EQ(L"0", GetExclusionsText(0));
 }
 
+// A folder name may begin with a blank or be wrapped in quotes; the file drops both around
+// a value unless the value is quoted.
+TEST_F(SettingsTest, ExcludedDirectoryKeepsItsBlanksAndQuotes) {
+    CurrentConfigName = L"Doc";
+    Write("[Doc]\r\n");
+    SetExclusionsFromText(L"2| Archives|'Vieux'|Photos\\ 2006", 1);
+    EXPECT_EQ(L"2| Archives|'Vieux'|Photos\\ 2006", GetExclusionsText(1));
+    EXPECT_NE(std::string::npos, Text().find("RepExclu1_Rep3=Photos\\ 2006\r\n"));
+}
+
 TEST_F(SettingsTest, ExclusionListStopsAtFirstGap) {
     CurrentConfigName = L"Doc";
     Write("[Doc]\r\nRepExclu2_Mode=2\r\nRepExclu2_Rep1=Temp\r\nRepExclu2_Rep3=Cache\r\n");
@@ -166,6 +176,15 @@ TEST_F(SettingsTest, ExclusionListStopsAtFirstGap) {
     ASSERT_EQ(1, Exclusions.Count);
     EXPECT_EQ(L"Temp", Exclusions.List[1]);
     EXPECT_EQ(L"2|Temp", GetExclusionsText(2));
+
+    // A list carried onto the line (a line move) or cleared leaves nothing past the gap that
+    // would join the new list once its keys reach the gap.
+    SetExclusionsFromText(L"2|X|Y", 2);
+    EXPECT_EQ(L"2|X|Y", GetExclusionsText(2));
+    EXPECT_EQ(std::string::npos, Text().find("Cache"));
+    Write("[Doc]\r\nRepExclu2_Mode=2\r\nRepExclu2_Rep1=Temp\r\nRepExclu2_Rep3=Cache\r\nRepExclu21_Rep3=Autre\r\n");
+    ClearExclusions(2);
+    EXPECT_EQ("[Doc]\r\nRepExclu2_Mode=0\r\nRepExclu21_Rep3=Autre\r\n", Text());
 }
 
 TEST_F(SettingsTest, ConfigurationsAreListedInFileOrderWithoutPosition) {

@@ -155,6 +155,26 @@ TEST_F(BstF3Test, DeletingRemovesTheSectionAndItsLogsOnlyAndNeverTheCurrentOne) 
     EXPECT_EQ(L"Test", dialog.SelectedConfigName());
 }
 
+// Section names match without regard to case: "MAISON" in the file is the configuration in
+// use when the program was started on "Maison", and so is a second spelling of it.
+TEST_F(BstF3Test, ConfigurationInUseSpelledInAnotherCaseIsNotDeleted) {
+    Open("[Position]\r\nConfig=Maison\r\n[MAISON]\r\nSource0=\"C:\\Data\"\r\n[Autre]\r\nModifie=1\r\n"
+         "[maison]\r\nModifie=1\r\n");
+    ASSERT_EQ(L"Maison", CurrentConfigName);
+    std::string before = IniText();
+    for (int item : {0, 2}) {
+        SCOPED_TRACE(item);
+        ui.messages.clear();
+        SelectItem(item);
+        ui.messageAnswers = {IDOK};
+        dialog.OnCmdClick(3);
+        ASSERT_EQ(2u, ui.messages.size());
+        EXPECT_EQ(L"Impossible d'effacer la configuration en cours !", ui.messages[1].text);
+        EXPECT_EQ(before, IniText());
+        EXPECT_EQ(3u, Items().size());
+    }
+}
+
 // Two names that differ only by a character a file name cannot hold share their logs.
 TEST_F(BstF3Test, DeletingKeepsTheLogsAnotherConfigurationShares) {
     Open("[Position]\r\nConfig=Test\r\n[Test]\r\nModifie=1\r\n[Docs:bureau]\r\nModifie=1\r\n"

@@ -128,12 +128,18 @@ TEST_F(BstF6Test, OkWritesTheListInOrderAndRemovesEveryOlderKeyOfTheLine) {
     dialog.OnCmdClick(3);  // A goes
     ui.browseAnswers = {docs + L"Photos"};
     dialog.OnCmdClick(2);
+    // A folder whose name begins with a blank keeps it.
+    ui.browseAnswers = {docs + L" Archives"};
+    dialog.OnCmdClick(2);
     dialog.OnCmdClick(0);
     EXPECT_EQ(nullptr, dialog.Handle());
     // Rep6 lay past a gap: it would have come back as an entry once Rep5 was written.
     EXPECT_EQ("[Test]\r\nRepExclu1_Mode=2\r\nRepExclu10_Rep4=Autre ligne\r\nRepExclu1_Rep1=B\r\n"
-              "RepExclu1_Rep2=C\r\nRepExclu1_Rep3=D\r\nRepExclu1_Rep4=Photos\r\n",
+              "RepExclu1_Rep2=C\r\nRepExclu1_Rep3=D\r\nRepExclu1_Rep4=Photos\r\nRepExclu1_Rep5=\" Archives\"\r\n",
               ReadBytes(IniPath));
+    LoadExclusions(1);
+    ASSERT_EQ(5, Exclusions.Count);
+    EXPECT_EQ(L" Archives", Exclusions.List[5]);
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ TEST(SmallDialogsTest, NewConfigurationNameIsCapitalisedOrRefused) {
         {L"[maison]", IDOK, L"", invalid},
         {L"a\tb", IDOK, L"", invalid},
         {L"   ", IDOK, L"", invalid},
+        // A letter outside the code page of the (ANSI) settings file.
+        {L"maison \u4E2D", IDOK, L"", invalid},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Utf8(c.typed));

@@ -3,12 +3,16 @@
 // dispatches, moving lines, and paths dropped on the labels.
 #include "tests/mainwindow/MainWindowFixture.h"
 
+#include "app/Clock.h"
+#include "app/Schedule.h"
+#include "app/Utils.h"
 #include "common/com/Bstr.h"
 #include "common/com/ComObject.h"
 #include "mainwindow/ControlHost.h"
 #include "mainwindow/DragDrop.h"
 #include "mainwindow/LineMenu.h"
 #include "mainwindow/PathLabel.h"
+#include "engine/RunState.h"
 
 #include <functional>
 #include <vector>
@@ -182,6 +186,41 @@ TEST_F(LineMenuTest, NoMenuOnALockedViewNorInComparison) {
     comparison.keys = {VK_ESCAPE};
     RightClick(0, 1, comparison);
     EXPECT_FALSE(comparison.menuSeen);
+}
+
+// The daily backup's tick that falls while the menu is open waits for the menu to close: a
+// run window started from inside the menu's loop would have the menu over it, taking the
+// mouse and the keys.
+TEST_F(LineMenuTest, TheDailyBackupWaitsWhileTheMenuIsOpen) {
+    struct FixedClock {
+        FixedClock() { moments::SetClock(moments::At(2026, 12, 9, 19, 0)); }
+        ~FixedClock() { moments::SetClock(std::nullopt); }
+    } clock;
+    AutoLaunch = false;
+    CurrentRun = RunState{};
+    MakeDirs(dir / L"src");
+    MakeDirs(dir / L"dst");
+    WriteBytes(dir / L"src\\a.txt", "a");
+    std::string ini = "[Position]\r\nConfig=Test\r\n[Test]\r\nSource0=\"" + Utf8(dir / L"src") + "\"\r\nDestination0=\"" +
+                      Utf8(dir / L"dst") + "\"\r\nSelect0=1\r\nAutoSave=1\r\nAutoTime=20:00\r\n";
+    OpenUnlocked(ini.c_str());
+    moments::SetClock(moments::At(2026, 12, 9, 20, 0, 5));
+    const std::wstring copy = dir / L"dst\\src\\a.txt";
+    bool copiedWhileOpen = false;
+    MenuScript menu;
+    menu.whileOpen = [&] {
+        SendMessageW(window->Handle(), WM_TIMER, BstF1::Timer1Id, 0);
+        copiedWhileOpen = FileExists(copy);
+    };
+    menu.keys = {VK_ESCAPE};
+    RightClick(0, 0, menu);
+    ASSERT_TRUE(menu.menuSeen);
+    EXPECT_FALSE(copiedWhileOpen);
+    EXPECT_EQ(L"09/12/2026", NextRunDate);
+
+    SendMessageW(window->Handle(), WM_TIMER, BstF1::Timer1Id, 0);
+    EXPECT_TRUE(FileExists(copy));
+    EXPECT_EQ(L"10/12/2026", NextRunDate);
 }
 
 TEST_F(LineMenuTest, MovingTheSecondLineUpExchangesTheTwoLines) {
