@@ -201,10 +201,22 @@ std::wstring BstF3::SelectedConfigName() const {
     return names_[static_cast<size_t>(index)];
 }
 
+namespace {
+
+bool BeginsWithIgnoringCase(const std::wstring& text, const std::wstring& start) {
+    return text.size() >= start.size() &&
+           CompareStringOrdinal(text.c_str(), static_cast<int>(start.size()), start.c_str(),
+                                static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 void BstF3::AddConfig(const std::wstring& name) {
     LRESULT count = SendMessageW(liste_, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        if (ListItemText(liste_, static_cast<int>(i)).compare(0, name.size(), name) == 0) {
+        // Sections match without regard to case: "Maison" beside a hand-made "[MAISON]"
+        // would open, and could later erase, that configuration.
+        if (BeginsWithIgnoringCase(ListItemText(liste_, static_cast<int>(i)), name)) {
             Message(L"Cette configuration existe déjà !", MB_OK | MB_ICONINFORMATION);
             return;
         }

@@ -182,9 +182,10 @@ TEST(UtilsVolume, DriveWithoutMedium) {
     std::wstring lowerRoot = ToLower(drive.Root());
     std::wstring suffix = L"  (" + drive.Root().substr(0, 2) + L")";
 
-    // A letter linked while the Wine server runs may take a moment to answer as a volume.
+    // A letter linked while the Wine server runs may take a moment to answer as a volume,
+    // longer on a loaded machine.
     std::wstring withMedium;
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 250; ++i) {
         withMedium = VolumeText(lowerRoot, true);
         if (withMedium == L"Pas de label" + suffix) break;
         Sleep(40);

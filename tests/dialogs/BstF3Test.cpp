@@ -86,9 +86,11 @@ TEST_F(BstF3Test, LineCountGoesFromTheLastLineInUseToTwelveAndIsHandedBack) {
 }
 
 TEST_F(BstF3Test, NameThatBeginsAnExistingItemIsRefused) {
-    struct Case { const char* ini; const wchar_t* item; } cases[] = {
-        {"[Documents]\r\nSource0=\"C:\\Docs\"\r\n", L"Documents"},
-        {"[Documents]\r\nDescription=\"Mes papiers\"\r\n", L"Documents (Mes papiers)"},
+    struct Case { const char* ini; const wchar_t* item; const wchar_t* name; } cases[] = {
+        {"[Documents]\r\nSource0=\"C:\\Docs\"\r\n", L"Documents", L"Documents"},
+        {"[Documents]\r\nDescription=\"Mes papiers\"\r\n", L"Documents (Mes papiers)", L"Documents"},
+        // The file matches sections without regard to case.
+        {"[DOCUMENTS]\r\nSource0=\"C:\\Docs\"\r\n", L"DOCUMENTS", L"DOCUMENTS"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ini);
@@ -112,7 +114,7 @@ TEST_F(BstF3Test, NameThatBeginsAnExistingItemIsRefused) {
         EXPECT_EQ(3, SendMessageW(form.Liste(), LB_GETCOUNT, 0, 0));
         EXPECT_EQ(L"Maison", form.SelectedConfigName());
         SendMessageW(form.Liste(), LB_SETCURSEL, 1, 0);
-        EXPECT_EQ(L"Documents", form.SelectedConfigName());
+        EXPECT_EQ(c.name, form.SelectedConfigName());
         wchar_t text[64] = {};
         SendMessageW(form.Liste(), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
         EXPECT_EQ(std::wstring(c.item), text);
