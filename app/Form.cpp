@@ -60,22 +60,26 @@ HFONT Form::BoldFont() {
     return font;
 }
 
-bool Form::RegisterFormClass() {
+bool RegisterWindowClass(WNDCLASSEXW windowClass) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, ClassName(), &existing)) return true;
-    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, windowClass.lpszClassName, &existing)) return true;
     windowClass.cbSize = sizeof windowClass;
+    windowClass.hInstance = instance;
+    if (!windowClass.hCursor) windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+bool Form::RegisterFormClass() {
+    WNDCLASSEXW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = ClassName();
     windowClass.hIcon = ClassIcon();
     windowClass.hIconSm = ClassIcon();
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterWindowClass(windowClass);
 }
 
 bool Form::CreateForm(HWND owner, const std::wstring& caption, DWORD style, DWORD exStyle, int leftTw, int topTw,

@@ -73,3 +73,7 @@ private:
     bool modalRunning_ = false;
     int modalResult_ = 0;
 };
+
+// Registers a window class of this program once, whoever asks first: the instance, the
+// structure size and the arrow cursor are filled in. Returns false when registration fails.
+bool RegisterWindowClass(WNDCLASSEXW windowClass);

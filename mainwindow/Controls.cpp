@@ -51,16 +51,10 @@ LRESULT CALLBACK TabKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 void RegisterTabKeyClass() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, TabKeyClass, &existing)) return;
     WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = TabKeyProc;
-    windowClass.hInstance = instance;
     windowClass.lpszClassName = TabKeyClass;
-    RegisterClassExW(&windowClass);
+    RegisterWindowClass(windowClass);
 }
 
 int LinesHeight() { return (MaxLineIndex + 1) * RowPitch + LinesBottom; }

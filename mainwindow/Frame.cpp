@@ -89,19 +89,12 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 bool RegisterClass() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, ClassName, &existing)) return true;
     WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = FrameProc;
     windowClass.cbWndExtra = sizeof(LONG_PTR);
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = ClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterWindowClass(windowClass);
 }
 
 }  // namespace frame

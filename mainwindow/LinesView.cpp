@@ -1,5 +1,7 @@
 #include "mainwindow/LinesView.h"
 
+#include "app/Form.h"
+
 #include <algorithm>
 
 namespace linesview {
@@ -92,19 +94,12 @@ LRESULT CALLBACK ViewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 bool RegisterClass() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, ClassName, &existing)) return true;
     WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ViewProc;
     windowClass.cbWndExtra = 2 * sizeof(LONG_PTR);
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = ClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterWindowClass(windowClass);
 }
 
 void SetContent(HWND view, int contentHeight, int line) {
